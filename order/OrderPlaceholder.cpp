@@ -1,0 +1,1 @@
+// The ordering program's windows come here.

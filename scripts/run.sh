@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a program: installs what is missing, builds, and starts vardane
+# ("Tindrel"), or order with "scripts/run.sh order".
+#
+# With a display ($DISPLAY set) the program simply runs there. Without one it
+# runs on a virtual display (Xvfb + openbox) for a few seconds, saves a
+# screenshot of each of its windows and of the whole screen into a folder,
+# and prints where.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+program=${1:-vardane}
+case "$program" in
+    vardane | order) ;;
+    *) echo "usage: scripts/run.sh [vardane|order]" >&2; exit 2 ;;
+esac
+
+"$root/scripts/build.sh"
+binary=$(find "$build" -type f -name "$program" -perm -u+x | head -n1)
+[ -n "$binary" ] || { echo "no $program was built" >&2; exit 1; }
+
+if [ -n "${DISPLAY:-}" ]; then
+    exec "$binary"
+fi
+
+shots=${SCREENSHOT_DIR:-$root/screenshots}
+mkdir -p "$shots"
+export RUN_BINARY=$binary RUN_SHOTS=$shots RUN_PROGRAM=$program
+"$root/tests/support/x11-session.sh" bash "$root/scripts/screenshots.sh"
+echo "Screenshots of $program are in $shots:"
+ls -1 "$shots" | sed 's/^/  /'

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs a command on a private X display (Xvfb) with a real window manager
+# (openbox), then stops both. Usage: x11-session.sh COMMAND [ARGS...]
+# Exit status: the command's.
+set -u
+
+geometry=${X11_SESSION_GEOMETRY:-1280x1024x24}
+work=$(mktemp -d "${TMPDIR:-/tmp}/x11-session.XXXXXX")
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+xvfb_pid=
+wm_pid=
+cleanup() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# -displayfd picks a free display number and writes it when the server is ready.
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "$geometry" 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 200); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
+    sleep 0.05
+done
+[ -s "$work/display" ] || { echo "Xvfb gave no display number" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+# The window manager is ready once it has announced itself on the root window.
+for _ in $(seq 1 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    kill -0 "$wm_pid" 2>/dev/null || { cat "$work/openbox.log" >&2; echo "openbox did not start" >&2; exit 1; }
+    sleep 0.05
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+    { echo "openbox did not come up" >&2; exit 1; }
+
+"$@"
+status=$?
+exit $status

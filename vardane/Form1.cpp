@@ -1,0 +1,110 @@
+#include "Form1.h"
+
+#include "Form10.h"
+#include "Form4.h"
+#include "Form6.h"
+#include "Module1.h"
+#include "automation/Automation.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace vardane {
+
+using namespace automation;
+
+Form1::Form1()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tindrel"));
+
+    File = menuBar()->addMenu(QStringLiteral("&File"));
+    File->setObjectName(QStringLiteral("File"));
+    New = File->addAction(QStringLiteral("&Record A Message"));
+    New->setObjectName(QStringLiteral("New"));
+    New->setShortcut(Qt::Key_F1);
+    Open = File->addAction(QStringLiteral("&Open Existing Message"));
+    Open->setObjectName(QStringLiteral("Open"));
+    Open->setShortcut(Qt::Key_F2);
+    Exit = File->addAction(QStringLiteral("&Exit"));
+    Exit->setObjectName(QStringLiteral("Exit"));
+    Exit->setShortcut(Qt::Key_F3);
+    Seperator = File->addSeparator();
+    Seperator->setObjectName(QStringLiteral("Seperator"));
+    About = File->addAction(QStringLiteral("About Tindrel"));
+    About->setObjectName(QStringLiteral("About"));
+    connect(New, &QAction::triggered, this, &Form1::New_Click);
+    connect(Open, &QAction::triggered, this, &Form1::Open_Click);
+    connect(Exit, &QAction::triggered, this, &Form1::Exit_Click);
+    connect(About, &QAction::triggered, this, &Form1::About_Click);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(twips(2430), twips(1680));
+    setCentralWidget(client);
+    Picture1 = makePicture(client, "Picture1", QStringLiteral(":/pictures/product.png"),
+                           QRect(6, 6, 46, 46));
+    Label2 = makeLabel(client, "Label2", QStringLiteral("Tindrel"), QRect(58, 14, 100, 28),
+                       uiFont(20, true), Navy, false);
+    Label3 = makeLabel(client, "Label3",
+                       QStringLiteral("Create Compressed Voice Files That Play On Any PC"),
+                       QRect(4, 56, 154, 54), uiFont(12, true), Maroon);
+    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+}
+
+void Form1::Form_Load()
+{
+    MakeTopmost(this);
+    show();
+    // From here on a failing step is ignored and start-up goes on.
+    PlaceWindow(this, 1.3);
+    ActivateByTitle(QStringLiteral("Voice"));
+}
+
+void Form1::New_Click()
+{
+    // The recorder is driven from here once recording is in place.
+}
+
+void Form1::Open_Click()
+{
+    const QString folder = VoiceFolder();
+    if (!QDir(folder).exists()) {
+        ShowMessage(QStringLiteral("The folder for voice files was not found:\n%1\n\n"
+                                   "Reinstall Tindrel, or create this folder, and try again.")
+                        .arg(folder));
+        return;
+    }
+    form6().Command2->setEnabled(true);
+    form4().SetDir1(folder + QDir::separator());
+    form4().show();
+    hide();
+    form4().Label1->clear();
+    PlaceWindow(&form4(), 2);
+}
+
+void Form1::Exit_Click()
+{
+    EndProgram();
+}
+
+void Form1::About_Click()
+{
+    form10().show();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // The main window's close box ends the program, as Exit does.
+    event->ignore();
+    EndProgram();
+}
+
+} // namespace vardane

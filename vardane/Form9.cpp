@@ -1,0 +1,37 @@
+#include "Form9.h"
+
+#include "Form6.h"
+#include "Module1.h"
+#include "automation/Automation.h"
+
+#include <QLabel>
+#include <QTimer>
+
+namespace vardane {
+
+using namespace automation;
+
+Form9::Form9() : WizardWindow("Form9")
+{
+    makeNoticeWindow(this, twips(2880), twips(315));
+    Label1 = makeLabel(this, "Label1", QStringLiteral("Your File Has Been Saved. "), rect(),
+                       uiFont(13, true), Qt::white, false);
+    Label1->setAlignment(Qt::AlignCenter);
+    Timer1 = makeTimer(this, "Timer1", 2300);
+    connect(Timer1, &QTimer::timeout, this, &Form9::Timer1_Timer);
+}
+
+void Form9::Form_Load()
+{
+    MakeTopmost(this);
+    PlaceWindow(this, 2);
+}
+
+void Form9::Timer1_Timer()
+{
+    form6().show();
+    hide();
+    Timer1->stop();
+}
+
+} // namespace vardane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "WizardWindow.h"
+
+class QLabel;
+class QTimer;
+
+namespace vardane {
+
+// Notice: the voice file has been saved.
+class Form9 : public WizardWindow {
+    Q_OBJECT
+public:
+    Form9();
+    void Form_Load();
+
+    QLabel* Label1;
+    QTimer* Timer1;
+
+public slots:
+    void Timer1_Timer();
+};
+
+} // namespace vardane

@@ -1,0 +1,229 @@
+#include "Module1.h"
+
+#include "Form1.h"
+#include "Form10.h"
+#include "Form11.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "Form4.h"
+#include "Form5.h"
+#include "Form6.h"
+#include "Form7.h"
+#include "Form8.h"
+#include "Form9.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+// Resources of a static library are registered by hand.
+static void initVardaneResources()
+{
+    Q_INIT_RESOURCE(vardane);
+}
+
+namespace vardane {
+
+namespace {
+
+std::array<std::unique_ptr<QWidget>, 12> g_forms;
+QString g_currentVoiceFile;
+std::function<void()> g_endProgram;
+QMargins g_lastFrameMargins;
+
+template <class F>
+F& form(int n)
+{
+    auto& slot = g_forms[static_cast<std::size_t>(n)];
+    if (!slot) {
+        static const bool resources = (initVardaneResources(), true);
+        Q_UNUSED(resources);
+        auto* f = new F;
+        slot.reset(f);
+        f->Form_Load();
+    }
+    return static_cast<F&>(*slot);
+}
+
+} // namespace
+
+QString VoiceFolder()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() +
+           QStringLiteral("Voice Files");
+}
+
+QString CurrentVoiceFile()
+{
+    return g_currentVoiceFile;
+}
+
+void SetCurrentVoiceFile(const QString& path)
+{
+    g_currentVoiceFile = path;
+    if (auto* f3 = static_cast<Form3*>(existingForm(3)))
+        f3->Label3->setText(path);
+}
+
+QPoint PlacedPosition(QWidget* window, double d)
+{
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QRect whole = screen->geometry();
+    QSize outer = window->frameGeometry().size();
+    if (window->windowHandle() && window->isVisible()) {
+        const QMargins m = window->windowHandle()->frameMargins();
+        if (!m.isNull())
+            g_lastFrameMargins = m;
+    }
+    if (outer == window->size() && !(window->windowFlags() & Qt::FramelessWindowHint)) {
+        // Not framed yet: expect the frame our other windows got.
+        outer += QSize(g_lastFrameMargins.left() + g_lastFrameMargins.right(),
+                       g_lastFrameMargins.top() + g_lastFrameMargins.bottom());
+    }
+    const int left = static_cast<int>((whole.width() - outer.width()) / 2.0);
+    const int top = static_cast<int>((whole.height() - outer.height()) / d);
+    return whole.topLeft() + QPoint(left, top);
+}
+
+void PlaceWindow(QWidget* window, double d)
+{
+    window->move(PlacedPosition(window, d));
+}
+
+Form1& form1() { return form<Form1>(1); }
+Form2& form2() { return form<Form2>(2); }
+Form3& form3() { return form<Form3>(3); }
+Form4& form4() { return form<Form4>(4); }
+Form5& form5() { return form<Form5>(5); }
+Form6& form6() { return form<Form6>(6); }
+Form7& form7() { return form<Form7>(7); }
+Form8& form8() { return form<Form8>(8); }
+Form9& form9() { return form<Form9>(9); }
+Form10& form10() { return form<Form10>(10); }
+Form11& form11() { return form<Form11>(11); }
+
+bool formExists(int n)
+{
+    return n >= 1 && n <= 11 && g_forms[static_cast<std::size_t>(n)] != nullptr;
+}
+
+QWidget* existingForm(int n)
+{
+    return formExists(n) ? g_forms[static_cast<std::size_t>(n)].get() : nullptr;
+}
+
+void resetForms()
+{
+    for (auto& f : g_forms)
+        f.reset();
+    g_currentVoiceFile.clear();
+}
+
+void EndProgram()
+{
+    if (g_endProgram) {
+        g_endProgram();
+        return;
+    }
+    // Waits may be running in nested event loops; none of them must get
+    // another pass, and nothing is kept between runs, so leave at once.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+void setEndProgramHandler(std::function<void()> handler)
+{
+    g_endProgram = std::move(handler);
+}
+
+int twips(int t)
+{
+    return t / 15;
+}
+
+QFont uiFont(int pixelSize, bool bold)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect,
+                  const QFont& font, const QColor& color, bool wrap)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(rect);
+    l->setFont(font);
+    l->setWordWrap(wrap);
+    l->setTextFormat(Qt::PlainText);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, color);
+    l->setPalette(p);
+    return l;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& rect)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(rect);
+    b->setFont(uiFont(11, true));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* makePicture(QWidget* parent, const char* name, const QString& resource, const QRect& rect)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(rect);
+    l->setPixmap(QPixmap(resource).scaled(rect.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    l->setAlignment(Qt::AlignCenter);
+    return l;
+}
+
+QTimer* makeTimer(QObject* parent, const char* name, int intervalMs)
+{
+    auto* t = new QTimer(parent);
+    t->setObjectName(QLatin1String(name));
+    t->setTimerType(Qt::PreciseTimer);
+    t->setInterval(intervalMs);
+    t->setSingleShot(false);
+    return t; // stopped until a handler starts it
+}
+
+void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight)
+{
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    window->setFixedSize(clientWidth, clientHeight);
+}
+
+void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight)
+{
+    window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    window->setFixedSize(clientWidth, clientHeight);
+    window->setAutoFillBackground(true);
+    QPalette p = window->palette();
+    p.setColor(QPalette::Window, Maroon);
+    p.setColor(QPalette::WindowText, Qt::white);
+    window->setPalette(p);
+}
+
+} // namespace vardane

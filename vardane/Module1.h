@@ -1,0 +1,85 @@
+#pragma once
+
+// Values and helpers shared by the windows of the voice wizard.
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+namespace vardane {
+
+class Form1;
+class Form2;
+class Form3;
+class Form4;
+class Form5;
+class Form6;
+class Form7;
+class Form8;
+class Form9;
+class Form10;
+class Form11;
+
+// The folder "Voice Files" inside the program's own folder.
+QString VoiceFolder();
+
+// The full path of the voice file to attach; empty at start.
+QString CurrentVoiceFile();
+void SetCurrentVoiceFile(const QString& path);
+
+// left = (screen width - window width) / 2, top = (screen height - window height) / d,
+// with the window's outer size and the whole screen's size.
+void PlaceWindow(QWidget* window, double d);
+// Where PlaceWindow puts the window, for the same inputs.
+QPoint PlacedPosition(QWidget* window, double d);
+
+// Each window is created on first use (its Form_Load runs then, once) and is
+// afterwards only shown and hidden.
+Form1& form1();
+Form2& form2();
+Form3& form3();
+Form4& form4();
+Form5& form5();
+Form6& form6();
+Form7& form7();
+Form8& form8();
+Form9& form9();
+Form10& form10();
+Form11& form11();
+// Whether window n (1 to 11) has been created, without creating it.
+bool formExists(int n);
+// The window n if it exists, else nullptr; never creates it.
+QWidget* existingForm(int n);
+// Destroys every window and forgets the voice file (tests start each case afresh).
+void resetForms();
+
+// Ends the program at once, whatever waits are running; other programs'
+// windows are left as they are.
+void EndProgram();
+// Replaces what EndProgram does (tests).
+void setEndProgramHandler(std::function<void()> handler);
+
+// Building blocks for the windows' fixed layouts (sizes in pixels, 15 twips each).
+int twips(int t);
+QFont uiFont(int pixelSize, bool bold = false);
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect,
+                  const QFont& font, const QColor& color = Qt::black, bool wrap = true);
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& rect);
+QLabel* makePicture(QWidget* parent, const char* name, const QString& resource, const QRect& rect);
+QTimer* makeTimer(QObject* parent, const char* name, int intervalMs);
+// A window of fixed client size: no minimise or maximise button.
+void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight);
+// A borderless, top-most notice: white bold text on maroon.
+void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight);
+inline const QColor Maroon{0x80, 0x00, 0x00};
+inline const QColor Navy{0x00, 0x00, 0x80};
+
+} // namespace vardane

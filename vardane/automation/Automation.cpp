@@ -1,0 +1,205 @@
+#include "Automation.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <QWindow>
+
+namespace automation {
+
+namespace {
+
+std::unique_ptr<Automation>& current()
+{
+    static std::unique_ptr<Automation> instance;
+    return instance;
+}
+
+std::string utf8(const QString& s)
+{
+    return s.toStdString();
+}
+
+std::u32string u32(const QString& s)
+{
+    const auto ucs4 = s.toUcs4();
+    return std::u32string(reinterpret_cast<const char32_t*>(ucs4.constData()),
+                          static_cast<std::size_t>(ucs4.size()));
+}
+
+} // namespace
+
+Automation::Automation(std::unique_ptr<WindowSystem> backend) : m_backend(std::move(backend))
+{
+    const int fd = m_backend->eventSource();
+    if (fd >= 0) {
+        m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated,
+                         [this] { m_backend->drainEvents(); });
+    }
+}
+
+Automation::~Automation() = default;
+
+Automation& Automation::instance()
+{
+    auto& a = current();
+    if (!a)
+        a = createDesktopAutomation();
+    return *a;
+}
+
+void Automation::install(std::unique_ptr<Automation> automation)
+{
+    current() = std::move(automation);
+}
+
+bool Automation::installed()
+{
+    return current() != nullptr;
+}
+
+QString Automation::messageTitle()
+{
+    return QStringLiteral("Tindrel");
+}
+
+WindowHandle Automation::FindTopWindow(const QString& windowClass, const QString& title)
+{
+    const auto cls = windowClass == DialogClass ? WindowClass::Dialog : WindowClass::Any;
+    return m_backend->findTopWindow(cls, utf8(title));
+}
+
+int Automation::BringToFront(WindowHandle window)
+{
+    return window ? m_backend->bringToFront(window) : 0;
+}
+
+int Automation::IsWindowShown(WindowHandle window)
+{
+    return window ? m_backend->isWindowShown(window) : 0;
+}
+
+int Automation::IsMinimized(WindowHandle window)
+{
+    return window ? m_backend->isMinimized(window) : 0;
+}
+
+void Automation::RestoreWindow(WindowHandle window)
+{
+    if (window)
+        m_backend->restoreWindow(window);
+}
+
+void Automation::MakeTopmost(QWidget* ownWindow)
+{
+    if (!ownWindow)
+        return;
+    if (QWindow* handle = ownWindow->windowHandle()) {
+        // Already native: change the flag on the native window only, so the
+        // widget is neither hidden nor recreated.
+        handle->setFlags(handle->flags() | Qt::WindowStaysOnTopHint);
+        if (handle->isVisible())
+            handle->raise();
+    } else {
+        ownWindow->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    }
+}
+
+bool Automation::SendKeystrokes(const QString& keys, KeyMode mode)
+{
+    const auto text = u32(keys);
+    if (mode == KeyMode::Literal)
+        return m_backend->sendKeys(literalKeys(text));
+    const auto parsed = parseKeyNotation(text);
+    if (!parsed.ok) {
+        qWarning("SendKeystrokes: %s in \"%s\"; nothing sent", parsed.error.c_str(),
+                 qUtf8Printable(keys));
+        return false;
+    }
+    return m_backend->sendKeys(parsed.keys);
+}
+
+bool Automation::ActivateByTitle(const QString& title)
+{
+    return m_backend->activateByTitle(utf8(title));
+}
+
+qint64 Automation::StartProgram(const QString& fileName)
+{
+    QString program;
+    const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()), fileName);
+    if (beside.isFile() && beside.isExecutable())
+        program = beside.absoluteFilePath();
+    else
+        program = QStandardPaths::findExecutable(fileName);
+    if (program.isEmpty())
+        return 0;
+    qint64 pid = 0;
+    if (!QProcess::startDetached(program, {}, QFileInfo(program).absolutePath(), &pid))
+        return 0;
+    return pid;
+}
+
+bool Automation::OpenDocument(QWidget*, const QString& file, const QString&)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void Automation::ShowMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, messageTitle(), text, QMessageBox::Ok);
+    box.exec();
+}
+
+void Automation::waitForEvents(int maxMs)
+{
+    auto* dispatcher = QThread::currentThread()->eventDispatcher();
+    if (!dispatcher)
+        return;
+    if (maxMs <= 0) {
+        dispatcher->processEvents(QEventLoop::AllEvents);
+        return;
+    }
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(maxMs);
+    dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void Automation::ProcessPendingEvents()
+{
+    beforePass();
+    auto* dispatcher = QThread::currentThread()->eventDispatcher();
+    if (!dispatcher)
+        return;
+    // Events already waiting run now; with none, sleep until the next event or
+    // a short wake-up, so that polling loops cost no CPU while nothing happens.
+    if (!dispatcher->processEvents(QEventLoop::AllEvents))
+        waitForEvents(10);
+}
+
+void Automation::PauseWithEvents(double seconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limitNs = static_cast<qint64>(seconds * 1e9);
+    while (clock.nsecsElapsed() <= limitNs) {
+        beforePass();
+        const qint64 leftMs = (limitNs - clock.nsecsElapsed()) / 1000000 + 1;
+        waitForEvents(static_cast<int>(std::min<qint64>(leftMs, 10)));
+    }
+}
+
+} // namespace automation

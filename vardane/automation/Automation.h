@@ -1,0 +1,112 @@
+#pragma once
+
+// The window and keystroke operations every window of the program uses to act
+// on its own windows and on other programs' windows. Nothing else in the
+// program talks to the window system about other programs' windows.
+//
+// One Automation object is installed for the program's run: the desktop one
+// (backed by the platform's WindowSystem) or, in tests, a scripted one. The
+// free functions below forward to it, under the names the windows use.
+
+#include "WindowSystem.h"
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <memory>
+
+class QSocketNotifier;
+class QWidget;
+
+namespace automation {
+
+inline const QString DialogClass = QStringLiteral("#32770");
+
+enum class KeyMode {
+    Notation, // "%F", "~", "{TAB}", "{BREAK}", other characters as themselves
+    Literal   // every character as itself
+};
+
+class Automation {
+public:
+    explicit Automation(std::unique_ptr<WindowSystem> backend);
+    virtual ~Automation();
+    Automation(const Automation&) = delete;
+    Automation& operator=(const Automation&) = delete;
+
+    // windowClass: DialogClass, or empty for any class.
+    WindowHandle FindTopWindow(const QString& windowClass, const QString& title);
+    int BringToFront(WindowHandle window);
+    int IsWindowShown(WindowHandle window);
+    int IsMinimized(WindowHandle window);
+    void RestoreWindow(WindowHandle window);
+    void MakeTopmost(QWidget* ownWindow);
+    // False (and nothing sent) for a malformed notation string.
+    bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation);
+    bool ActivateByTitle(const QString& title);
+    // Starts the program found beside this one, else on PATH, with no shell
+    // in between. Returns its process id, 0 when it could not be started.
+    virtual qint64 StartProgram(const QString& fileName);
+    // Asks the desktop to open the file with its usual program; never a shell.
+    virtual bool OpenDocument(QWidget* owner, const QString& file, const QString& workingFolder);
+    // A modal message with an OK button and the program's title.
+    virtual void ShowMessage(const QString& text);
+    // One pass over pending events. When nothing is pending it waits for the
+    // next event, or about 10 ms at most, instead of spinning.
+    void ProcessPendingEvents();
+    // Processes events until more than the given time has passed (monotonic clock).
+    void PauseWithEvents(double seconds);
+
+    WindowSystem& backend() { return *m_backend; }
+
+    static Automation& instance();
+    // Takes over the program-wide instance; the previous one is destroyed.
+    static void install(std::unique_ptr<Automation> automation);
+    static bool installed();
+
+    static QString messageTitle();
+
+protected:
+    // Called at the start of every pass over pending events.
+    virtual void beforePass() {}
+
+private:
+    void waitForEvents(int maxMs);
+
+    std::unique_ptr<WindowSystem> m_backend;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+// The desktop's automation: the X11 backend on X11, the Windows one on Windows.
+std::unique_ptr<Automation> createDesktopAutomation();
+
+inline WindowHandle FindTopWindow(const QString& windowClass, const QString& title)
+{
+    return Automation::instance().FindTopWindow(windowClass, title);
+}
+inline int BringToFront(WindowHandle w) { return Automation::instance().BringToFront(w); }
+inline int IsWindowShown(WindowHandle w) { return Automation::instance().IsWindowShown(w); }
+inline int IsMinimized(WindowHandle w) { return Automation::instance().IsMinimized(w); }
+inline void RestoreWindow(WindowHandle w) { Automation::instance().RestoreWindow(w); }
+inline void MakeTopmost(QWidget* w) { Automation::instance().MakeTopmost(w); }
+inline bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation)
+{
+    return Automation::instance().SendKeystrokes(keys, mode);
+}
+inline bool ActivateByTitle(const QString& title)
+{
+    return Automation::instance().ActivateByTitle(title);
+}
+inline qint64 StartProgram(const QString& fileName)
+{
+    return Automation::instance().StartProgram(fileName);
+}
+inline bool OpenDocument(QWidget* owner, const QString& file, const QString& folder)
+{
+    return Automation::instance().OpenDocument(owner, file, folder);
+}
+inline void ShowMessage(const QString& text) { Automation::instance().ShowMessage(text); }
+inline void ProcessPendingEvents() { Automation::instance().ProcessPendingEvents(); }
+inline void PauseWithEvents(double seconds) { Automation::instance().PauseWithEvents(seconds); }
+
+} // namespace automation

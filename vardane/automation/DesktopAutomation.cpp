@@ -1,0 +1,44 @@
+#include "Automation.h"
+
+#include <QGuiApplication>
+
+#if defined(_WIN32)
+#include "win32/Win32WindowSystem.h"
+#else
+#include "x11/X11WindowSystem.h"
+#endif
+
+namespace automation {
+
+namespace {
+
+// Used where no window system of other programs can be reached (for example
+// on the offscreen platform): nothing is ever found and keys go nowhere.
+class NoWindowSystem : public WindowSystem {
+public:
+    WindowHandle findTopWindow(WindowClass, const std::string&) override { return 0; }
+    int bringToFront(WindowHandle) override { return 0; }
+    int isWindowShown(WindowHandle) override { return 0; }
+    int isMinimized(WindowHandle) override { return 0; }
+    void restoreWindow(WindowHandle) override {}
+    bool activateByTitle(const std::string&) override { return false; }
+    bool sendKeys(const std::vector<KeyStroke>&) override { return false; }
+};
+
+} // namespace
+
+std::unique_ptr<Automation> createDesktopAutomation()
+{
+    std::unique_ptr<WindowSystem> backend;
+#if defined(_WIN32)
+    backend = createWin32WindowSystem();
+#else
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        backend = openX11WindowSystem();
+#endif
+    if (!backend)
+        backend = std::make_unique<NoWindowSystem>();
+    return std::make_unique<Automation>(std::move(backend));
+}
+
+} // namespace automation

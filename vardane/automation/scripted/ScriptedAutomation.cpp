@@ -1,0 +1,208 @@
+#include "ScriptedAutomation.h"
+
+#include <algorithm>
+
+namespace automation {
+
+namespace {
+
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+WindowHandle ScriptedWindowSystem::open(const std::string& title, bool dialog, WindowHandle owner)
+{
+    const WindowHandle id = m_next++;
+    Window w;
+    w.id = id;
+    w.title = title;
+    w.dialog = dialog;
+    w.owner = owner;
+    m_windows[id] = std::move(w);
+    m_stack.push_back(id);
+    m_foreground = id; // a new window takes the front, as a started program's does
+    return id;
+}
+
+void ScriptedWindowSystem::close(WindowHandle id)
+{
+    auto it = m_windows.find(id);
+    if (it == m_windows.end())
+        return;
+    const WindowHandle owner = it->second.owner;
+    m_windows.erase(it);
+    std::erase(m_stack, id);
+    if (m_foreground == id)
+        m_foreground = (owner && m_windows.count(owner)) ? owner : 0;
+}
+
+ScriptedWindowSystem::Window* ScriptedWindowSystem::window(WindowHandle id)
+{
+    auto it = m_windows.find(id);
+    return it == m_windows.end() ? nullptr : &it->second;
+}
+
+ScriptedWindowSystem::Window* ScriptedWindowSystem::window(const std::string& title)
+{
+    for (auto it = m_stack.rbegin(); it != m_stack.rend(); ++it)
+        if (m_windows[*it].title == title)
+            return &m_windows[*it];
+    return nullptr;
+}
+
+void ScriptedWindowSystem::minimize(WindowHandle id)
+{
+    if (Window* w = window(id)) {
+        w->minimized = true;
+        if (m_foreground == id)
+            m_foreground = 0;
+    }
+}
+
+QStringList ScriptedWindowSystem::sends() const
+{
+    QStringList out;
+    for (const QString& line : log)
+        if (line.startsWith(QLatin1String("Keys(")))
+            out << line.mid(5, line.size() - 6);
+    return out;
+}
+
+int ScriptedWindowSystem::count(const QString& prefix) const
+{
+    return static_cast<int>(
+        std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(prefix); }));
+}
+
+WindowHandle ScriptedWindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+{
+    WindowHandle found = 0;
+    for (auto it = m_stack.rbegin(); it != m_stack.rend() && !found; ++it) {
+        const Window& w = m_windows[*it];
+        if (w.shown && w.title == title && (cls == WindowClass::Any || w.dialog))
+            found = w.id;
+    }
+    log << QStringLiteral("FindTopWindow(%1%2) = %3")
+               .arg(cls == WindowClass::Dialog ? QStringLiteral("#32770, ") : QString(), q(title))
+               .arg(found);
+    return found;
+}
+
+int ScriptedWindowSystem::bringToFront(WindowHandle id)
+{
+    int result = 0;
+    if (Window* w = window(id); w && w->shown && w->acceptsFront) {
+        w->minimized = false;
+        m_foreground = id;
+        std::erase(m_stack, id);
+        m_stack.push_back(id);
+        result = 1;
+    }
+    log << QStringLiteral("BringToFront(%1) = %2").arg(id).arg(result);
+    return result;
+}
+
+int ScriptedWindowSystem::isWindowShown(WindowHandle id)
+{
+    const Window* w = window(id);
+    const int result = (w && w->shown) ? 1 : 0;
+    log << QStringLiteral("IsWindowShown(%1) = %2").arg(id).arg(result);
+    return result;
+}
+
+int ScriptedWindowSystem::isMinimized(WindowHandle id)
+{
+    const Window* w = window(id);
+    const int result = (w && w->minimized) ? 1 : 0;
+    log << QStringLiteral("IsMinimized(%1) = %2").arg(id).arg(result);
+    return result;
+}
+
+void ScriptedWindowSystem::restoreWindow(WindowHandle id)
+{
+    if (Window* w = window(id))
+        w->minimized = false;
+    log << QStringLiteral("RestoreWindow(%1)").arg(id);
+}
+
+bool ScriptedWindowSystem::activateByTitle(const std::string& title)
+{
+    WindowHandle found = 0;
+    for (auto it = m_stack.rbegin(); it != m_stack.rend() && !found; ++it)
+        if (m_windows[*it].title == title)
+            found = *it;
+    for (auto it = m_stack.rbegin(); it != m_stack.rend() && !found; ++it)
+        if (m_windows[*it].title.starts_with(title))
+            found = *it;
+    if (found)
+        m_foreground = found;
+    log << QStringLiteral("ActivateByTitle(%1) = %2").arg(q(title)).arg(found ? 1 : 0);
+    return found != 0;
+}
+
+bool ScriptedWindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
+{
+    log << QStringLiteral("Keys(%1)").arg(q(describeKeys(keys)));
+    for (const KeyStroke& k : keys) {
+        // A handler may open or close windows, so look the front window up for every key.
+        Window* w = window(m_foreground);
+        if (!w)
+            continue;
+        w->received.push_back(k);
+        if (w->onKey) {
+            auto handler = w->onKey; // the window may close inside its handler
+            handler(k);
+        }
+    }
+    return true;
+}
+
+ScriptedAutomation::ScriptedAutomation() : Automation(std::make_unique<ScriptedWindowSystem>()) {}
+
+ScriptedWindowSystem& ScriptedAutomation::world()
+{
+    return static_cast<ScriptedWindowSystem&>(backend());
+}
+
+ScriptedAutomation& ScriptedAutomation::installNew()
+{
+    auto a = std::make_unique<ScriptedAutomation>();
+    auto* raw = a.get();
+    Automation::install(std::move(a));
+    return *raw;
+}
+
+qint64 ScriptedAutomation::StartProgram(const QString& fileName)
+{
+    startedPrograms << fileName;
+    const qint64 pid = onStartProgram ? onStartProgram(fileName) : 0;
+    world().log << QStringLiteral("StartProgram(%1) = %2").arg(fileName).arg(pid);
+    return pid;
+}
+
+bool ScriptedAutomation::OpenDocument(QWidget*, const QString& file, const QString& folder)
+{
+    openedDocuments << file;
+    world().log << QStringLiteral("OpenDocument(%1, %2)").arg(file, folder);
+    return true;
+}
+
+void ScriptedAutomation::ShowMessage(const QString& text)
+{
+    messages << text;
+    world().log << QStringLiteral("ShowMessage(%1)").arg(text);
+    if (onMessage)
+        onMessage(text);
+}
+
+void ScriptedAutomation::beforePass()
+{
+    ++passes;
+    if (onPass)
+        onPass();
+}
+
+} // namespace automation
