@@ -10,7 +10,8 @@ namespace vardane {
 
 // The main window "Tindrel": the wizard's first screen and the one every
 // "Start Over" returns to.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow
+{
     Q_OBJECT
 public:
     Form1();

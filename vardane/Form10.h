@@ -8,7 +8,8 @@ class QPushButton;
 namespace vardane {
 
 // "About Tindrel".
-class Form10 : public WizardWindow {
+class Form10 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form10();

@@ -8,7 +8,8 @@ class QPushButton;
 namespace vardane {
 
 // Notice: no e-mail form is open.
-class Form11 : public WizardWindow {
+class Form11 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form11();

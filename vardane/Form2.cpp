@@ -15,7 +15,7 @@ Form2::Form2() : WizardWindow("Form2")
 {
     setWindowTitle(QStringLiteral("Voice Compression Is On. Please Start Recording!"));
     resize(twips(5655), twips(1860));
-    const QFont text = uiFont(11, true);
+    const QFont text = uiFont(11);
     Picture1 = makePicture(this, "Picture1", QStringLiteral(":/pictures/microphone.png"),
                            QRect(6, 6, 48, 56));
     Label5 = makeLabel(this, "Label5", QStringLiteral("Voice Compression Is On"),
@@ -29,12 +29,14 @@ Form2::Form2() : WizardWindow("Form2")
     Label2 = makeLabel(this, "Label2",
                        QStringLiteral("2. To Stop Recording:  Click On The Black Stop Button."),
                        QRect(62, 52, 312, 14), text, Qt::black, false);
-    Label3 = makeLabel(this, "Label3",
-                       QStringLiteral("3. To Listen To Your Message:  Click On The Black Play Button."),
-                       QRect(62, 68, 312, 14), text, Qt::black, false);
-    Label4 = makeLabel(this, "Label4",
-                       QStringLiteral("4. When You Are Done Recording:  Click \"Next\" On This Form."),
-                       QRect(62, 84, 312, 14), text, Qt::black, false);
+    Label3 =
+        makeLabel(this, "Label3",
+                  QStringLiteral("3. To Listen To Your Message:  Click On The Black Play Button."),
+                  QRect(62, 68, 312, 14), text, Qt::black, false);
+    Label4 =
+        makeLabel(this, "Label4",
+                  QStringLiteral("4. When You Are Done Recording:  Click \"Next\" On This Form."),
+                  QRect(62, 84, 312, 14), text, Qt::black, false);
     Command1 = makeButton(this, "Command1", QStringLiteral("NEXT"), QRect(294, 100, 78, 22));
     Timer1 = makeTimer(this, "Timer1", 1000);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);

@@ -10,7 +10,8 @@ namespace vardane {
 
 // "Voice Compression Is On. Please Start Recording!": instructions shown
 // beside the recorder while the user records.
-class Form2 : public WizardWindow {
+class Form2 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form2();

@@ -16,8 +16,8 @@ Form3::Form3() : WizardWindow("Form3")
     setWindowTitle(QStringLiteral("Save Message Or Start Over"));
     makeFixedWindow(this, twips(4320), twips(1410));
     const QFont text = uiFont(11, true);
-    Picture1 = makePicture(this, "Picture1", QStringLiteral(":/pictures/disk.png"),
-                           QRect(6, 4, 66, 34));
+    Picture1 =
+        makePicture(this, "Picture1", QStringLiteral(":/pictures/disk.png"), QRect(6, 4, 66, 34));
     Label1 = makeLabel(this, "Label1",
                        QStringLiteral("To Save This Voice Message File, Click: \"Save\". You Will "
                                       "Then Proceed To The E-Mail Form. "),

@@ -9,7 +9,8 @@ class QTimer;
 namespace vardane {
 
 // "Save Message Or Start Over".
-class Form3 : public WizardWindow {
+class Form3 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form3();

@@ -44,22 +44,22 @@ Form4::Form4() : WizardWindow("Form4")
         Drive1->addItem(d, d);
     Dir1 = new QListWidget(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(116, 6, 116, 96);
+    Dir1->setGeometry(116, 6, 116, 94);
     Dir1->setFont(list);
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(238, 6, 115, 96);
+    File1->setGeometry(238, 6, 115, 94);
     File1->setFont(list);
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
 
     Label3 = makeLabel(this, "Label3",
                        QStringLiteral("Click On The Voice File You Want To Test. (If One Is "
                                       "Already Selected, Click On A New One.)"),
-                       QRect(6, 108, 238, 30), text);
-    Command4 = makeButton(this, "Command4", QStringLiteral("Test Voice File"),
-                          QRect(250, 110, 103, 24));
-    Label1 = makeLabel(this, "Label1", QString(), QRect(6, 142, 347, 18), uiFont(11), Qt::blue,
-                       false);
+                       QRect(6, 103, 238, 40), text);
+    Command4 =
+        makeButton(this, "Command4", QStringLiteral("Test Voice File"), QRect(250, 109, 103, 24));
+    Label1 =
+        makeLabel(this, "Label1", QString(), QRect(6, 145, 347, 18), uiFont(11), Qt::blue, false);
     Label1->setAutoFillBackground(true);
     QPalette white = Label1->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -69,8 +69,8 @@ Form4::Form4() : WizardWindow("Form4")
                        QStringLiteral("Do You Want To Attach The Selected Voice File To Your "
                                       "E-Mail Message?"),
                        QRect(6, 166, 238, 30), text, Navy);
-    Command2 = makeButton(this, "Command2", QStringLiteral("Yes, Attach File"),
-                          QRect(250, 168, 103, 24));
+    Command2 =
+        makeButton(this, "Command2", QStringLiteral("Yes, Attach File"), QRect(250, 168, 103, 24));
     for (int y : {202, 206}) {
         auto* line = new QFrame(this);
         line->setFrameShape(QFrame::HLine);
@@ -80,9 +80,8 @@ Form4::Form4() : WizardWindow("Form4")
     Command3 = makeButton(this, "Command3", QStringLiteral("Close"), QRect(142, 214, 75, 26));
 
     connect(Drive1, &QComboBox::activated, this, &Form4::Drive1_Change);
-    connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        SetDir1(item->data(Qt::UserRole).toString());
-    });
+    connect(Dir1, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { SetDir1(item->data(Qt::UserRole).toString()); });
     connect(File1, &QListWidget::itemClicked, this, &Form4::File1_Click);
     connect(Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
     connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
@@ -128,7 +127,7 @@ void Form4::fillDir1()
     Dir1->clear();
     // The folder's ancestors from the root down, then its subfolders, indented like a tree.
     QStringList chain;
-    for (QDir d(m_dir);; ) {
+    for (QDir d(m_dir);;) {
         chain.prepend(d.absolutePath());
         if (d.isRoot() || !d.cdUp())
             break;
@@ -141,8 +140,8 @@ void Form4::fillDir1()
         ++depth;
     }
     Dir1->setCurrentRow(Dir1->count() - 1);
-    const auto children = QDir(m_dir).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                    QDir::Name | QDir::IgnoreCase);
+    const auto children =
+        QDir(m_dir).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& child : children) {
         auto* item = new QListWidgetItem(QString(depth * 2, u' ') + child.fileName(), Dir1);
         item->setData(Qt::UserRole, child.absoluteFilePath());

@@ -12,7 +12,8 @@ namespace vardane {
 
 // "Choose An Existing Voice File to Play Or Attach To E-Mail": drive, folder
 // and file lists, the chosen file's path, and play / attach / close.
-class Form4 : public WizardWindow {
+class Form4 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form4();

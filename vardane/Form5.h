@@ -8,7 +8,8 @@ class QTimer;
 namespace vardane {
 
 // The "Please Wait " notice shown while a "Start Over" returns to the main window.
-class Form5 : public WizardWindow {
+class Form5 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form5();

@@ -21,15 +21,15 @@ Form6::Form6() : WizardWindow("Form6")
     setWindowTitle(QStringLiteral("Attach Your Voice File To Your E-Mail Form"));
     makeFixedWindow(this, twips(4425), twips(1395));
     Picture1 = makePicture(this, "Picture1", QStringLiteral(":/pictures/envelope.png"),
-                           QRect(6, 4, 60, 40));
+                           QRect(4, 4, 42, 36));
     Label1 = makeLabel(this, "Label1",
                        QStringLiteral("To Attach Your Voice File, Click On The \"Attach Voice\" "
                                       "Button. This Voice Message Will Attach To Your E-Mail "
                                       "Automatically."),
-                       QRect(72, 2, 220, 44), uiFont(11, true), Navy);
-    Label2 = makeLabel(this, "Label2",
-                       QStringLiteral("Be Sure You Have An E-Mail Form Already Opened"),
-                       QRect(4, 47, 287, 14), uiFont(11, true), Qt::red, false);
+                       QRect(50, 3, 241, 40), uiFont(10, true), Navy);
+    Label2 =
+        makeLabel(this, "Label2", QStringLiteral("Be Sure You Have An E-Mail Form Already Opened"),
+                  QRect(4, 47, 287, 14), uiFont(11, true), Qt::red, false);
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Command2 = makeButton(this, "Command2", QStringLiteral("Attach Voice"), QRect(40, 65, 100, 24));
     Command1 = makeButton(this, "Command1", QStringLiteral("Start Over"), QRect(155, 65, 100, 24));

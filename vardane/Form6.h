@@ -9,7 +9,8 @@ class QTimer;
 namespace vardane {
 
 // "Attach Your Voice File To Your E-Mail Form".
-class Form6 : public WizardWindow {
+class Form6 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form6();

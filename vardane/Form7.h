@@ -8,7 +8,8 @@ class QPushButton;
 namespace vardane {
 
 // "Start Over Or Exit?", shown after a voice file was attached.
-class Form7 : public WizardWindow {
+class Form7 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form7();

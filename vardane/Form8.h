@@ -7,7 +7,8 @@ class QLabel;
 namespace vardane {
 
 // Notice: the voice file has been attached.
-class Form8 : public WizardWindow {
+class Form8 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form8();

@@ -8,7 +8,8 @@ class QTimer;
 namespace vardane {
 
 // Notice: the voice file has been saved.
-class Form9 : public WizardWindow {
+class Form9 : public WizardWindow
+{
     Q_OBJECT
 public:
     Form9();

@@ -43,8 +43,7 @@ QString g_currentVoiceFile;
 std::function<void()> g_endProgram;
 QMargins g_lastFrameMargins;
 
-template <class F>
-F& form(int n)
+template <class F> F& form(int n)
 {
     auto& slot = g_forms[static_cast<std::size_t>(n)];
     if (!slot) {
@@ -102,17 +101,50 @@ void PlaceWindow(QWidget* window, double d)
     window->move(PlacedPosition(window, d));
 }
 
-Form1& form1() { return form<Form1>(1); }
-Form2& form2() { return form<Form2>(2); }
-Form3& form3() { return form<Form3>(3); }
-Form4& form4() { return form<Form4>(4); }
-Form5& form5() { return form<Form5>(5); }
-Form6& form6() { return form<Form6>(6); }
-Form7& form7() { return form<Form7>(7); }
-Form8& form8() { return form<Form8>(8); }
-Form9& form9() { return form<Form9>(9); }
-Form10& form10() { return form<Form10>(10); }
-Form11& form11() { return form<Form11>(11); }
+Form1& form1()
+{
+    return form<Form1>(1);
+}
+Form2& form2()
+{
+    return form<Form2>(2);
+}
+Form3& form3()
+{
+    return form<Form3>(3);
+}
+Form4& form4()
+{
+    return form<Form4>(4);
+}
+Form5& form5()
+{
+    return form<Form5>(5);
+}
+Form6& form6()
+{
+    return form<Form6>(6);
+}
+Form7& form7()
+{
+    return form<Form7>(7);
+}
+Form8& form8()
+{
+    return form<Form8>(8);
+}
+Form9& form9()
+{
+    return form<Form9>(9);
+}
+Form10& form10()
+{
+    return form<Form10>(10);
+}
+Form11& form11()
+{
+    return form<Form11>(11);
+}
 
 bool formExists(int n)
 {
@@ -193,7 +225,8 @@ QLabel* makePicture(QWidget* parent, const char* name, const QString& resource, 
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(rect);
-    l->setPixmap(QPixmap(resource).scaled(rect.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    l->setPixmap(
+        QPixmap(resource).scaled(rect.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     l->setAlignment(Qt::AlignCenter);
     return l;
 }

@@ -7,7 +7,8 @@ namespace vardane {
 // A window of the wizard other than the main one. Its close box only hides
 // it; when that leaves none of the program's windows on screen, the main
 // window comes back, so the user is never left without a window.
-class WizardWindow : public QWidget {
+class WizardWindow : public QWidget
+{
     Q_OBJECT
 public:
     explicit WizardWindow(const char* objectName);

@@ -27,7 +27,8 @@ enum class KeyMode {
     Literal   // every character as itself
 };
 
-class Automation {
+class Automation
+{
 public:
     explicit Automation(std::unique_ptr<WindowSystem> backend);
     virtual ~Automation();
@@ -84,11 +85,26 @@ inline WindowHandle FindTopWindow(const QString& windowClass, const QString& tit
 {
     return Automation::instance().FindTopWindow(windowClass, title);
 }
-inline int BringToFront(WindowHandle w) { return Automation::instance().BringToFront(w); }
-inline int IsWindowShown(WindowHandle w) { return Automation::instance().IsWindowShown(w); }
-inline int IsMinimized(WindowHandle w) { return Automation::instance().IsMinimized(w); }
-inline void RestoreWindow(WindowHandle w) { Automation::instance().RestoreWindow(w); }
-inline void MakeTopmost(QWidget* w) { Automation::instance().MakeTopmost(w); }
+inline int BringToFront(WindowHandle w)
+{
+    return Automation::instance().BringToFront(w);
+}
+inline int IsWindowShown(WindowHandle w)
+{
+    return Automation::instance().IsWindowShown(w);
+}
+inline int IsMinimized(WindowHandle w)
+{
+    return Automation::instance().IsMinimized(w);
+}
+inline void RestoreWindow(WindowHandle w)
+{
+    Automation::instance().RestoreWindow(w);
+}
+inline void MakeTopmost(QWidget* w)
+{
+    Automation::instance().MakeTopmost(w);
+}
 inline bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation)
 {
     return Automation::instance().SendKeystrokes(keys, mode);
@@ -105,8 +121,17 @@ inline bool OpenDocument(QWidget* owner, const QString& file, const QString& fol
 {
     return Automation::instance().OpenDocument(owner, file, folder);
 }
-inline void ShowMessage(const QString& text) { Automation::instance().ShowMessage(text); }
-inline void ProcessPendingEvents() { Automation::instance().ProcessPendingEvents(); }
-inline void PauseWithEvents(double seconds) { Automation::instance().PauseWithEvents(seconds); }
+inline void ShowMessage(const QString& text)
+{
+    Automation::instance().ShowMessage(text);
+}
+inline void ProcessPendingEvents()
+{
+    Automation::instance().ProcessPendingEvents();
+}
+inline void PauseWithEvents(double seconds)
+{
+    Automation::instance().PauseWithEvents(seconds);
+}
 
 } // namespace automation

@@ -14,7 +14,8 @@ namespace {
 
 // Used where no window system of other programs can be reached (for example
 // on the offscreen platform): nothing is ever found and keys go nowhere.
-class NoWindowSystem : public WindowSystem {
+class NoWindowSystem : public WindowSystem
+{
 public:
     WindowHandle findTopWindow(WindowClass, const std::string&) override { return 0; }
     int bringToFront(WindowHandle) override { return 0; }

@@ -19,7 +19,8 @@
 
 namespace automation {
 
-struct KeyStroke {
+struct KeyStroke
+{
     enum class Kind { Character, Enter, Tab, Break, AltChord };
     Kind kind = Kind::Character;
     char32_t ch = 0; // Character: the character typed; AltChord: the key pressed with Alt
@@ -27,7 +28,8 @@ struct KeyStroke {
     friend bool operator==(const KeyStroke&, const KeyStroke&) = default;
 };
 
-struct KeyParse {
+struct KeyParse
+{
     bool ok = false;
     std::vector<KeyStroke> keys; // empty whenever ok is false
     std::string error;           // what is wrong, for a malformed string

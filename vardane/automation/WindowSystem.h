@@ -19,7 +19,8 @@ enum class WindowClass {
     Dialog // the platform's dialog class only
 };
 
-class WindowSystem {
+class WindowSystem
+{
 public:
     virtual ~WindowSystem() = default;
 

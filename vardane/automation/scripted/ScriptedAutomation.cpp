@@ -73,8 +73,8 @@ QStringList ScriptedWindowSystem::sends() const
 
 int ScriptedWindowSystem::count(const QString& prefix) const
 {
-    return static_cast<int>(
-        std::count_if(log.begin(), log.end(), [&](const QString& l) { return l.startsWith(prefix); }));
+    return static_cast<int>(std::count_if(log.begin(), log.end(),
+                                          [&](const QString& l) { return l.startsWith(prefix); }));
 }
 
 WindowHandle ScriptedWindowSystem::findTopWindow(WindowClass cls, const std::string& title)

@@ -17,9 +17,11 @@
 
 namespace automation {
 
-class ScriptedWindowSystem : public WindowSystem {
+class ScriptedWindowSystem : public WindowSystem
+{
 public:
-    struct Window {
+    struct Window
+    {
         WindowHandle id = 0;
         std::string title;
         bool dialog = false;
@@ -64,7 +66,8 @@ private:
     WindowHandle m_foreground = 0;
 };
 
-class ScriptedAutomation : public Automation {
+class ScriptedAutomation : public Automation
+{
 public:
     ScriptedAutomation();
 
