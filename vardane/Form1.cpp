@@ -1,6 +1,8 @@
 #include "Form1.h"
 
 #include "Form10.h"
+#include "Form2.h"
+#include "Form3.h"
 #include "Form4.h"
 #include "Form6.h"
 #include "Module1.h"
@@ -70,7 +72,107 @@ void Form1::Form_Load()
 
 void Form1::New_Click()
 {
-    // The recorder is driven from here once recording is in place.
+    StartRecording();
+}
+
+void Form1::StartRecording()
+{
+    form6().Command2->setEnabled(true);
+    if (StartProgram(RecorderProgram) == 0) {
+        ShowMessage(QStringLiteral("The sound recorder could not be started.\n\n"
+                                   "Tindrel needs the program \"%1\" beside it or on the "
+                                   "search path.")
+                        .arg(RecorderProgram));
+        return;
+    }
+    const auto notAppeared = [](const QString& title) {
+        return QStringLiteral("The sound recorder did not respond: its window \"%1\" did not "
+                              "appear in time.\n\nClose the sound recorder and try again.")
+            .arg(title);
+    };
+
+    WindowHandle recorder = 0;
+    int front = 0;
+    WindowHandle properties = 0;
+    WindowHandle selection = 0;
+    int shown = 0;
+    WaitLimit limit;
+
+    // Open the recorder's properties dialog. The first look at Form2 creates it.
+    while (!form2().isVisible() && front != 1) {
+        if (limit.expired())
+            return GiveUp(notAppeared(RecorderTitle));
+        recorder = FindTopWindow(QString(), RecorderTitle);
+        if (recorder) {
+            front = BringToFront(recorder);
+            SendKeystrokes(QStringLiteral("%F"));
+            SendKeystrokes(QStringLiteral("P"));
+        }
+        ProcessPendingEvents();
+    }
+
+    // Open the format conversion.
+    limit.restart();
+    while (!form2().isVisible() && properties == 0) {
+        if (limit.expired())
+            return GiveUp(notAppeared(PropertiesTitle));
+        properties = FindTopWindow(DialogClass, PropertiesTitle);
+        if (properties)
+            SendKeystrokes(QStringLiteral("%C"));
+        ProcessPendingEvents();
+    }
+
+    // Choose the compressed format.
+    limit.restart();
+    while (!form2().isVisible() && selection == 0) {
+        if (limit.expired())
+            return GiveUp(notAppeared(SelectionTitle));
+        selection = FindTopWindow(DialogClass, SelectionTitle);
+        if (selection) {
+            for (const char* keys : {"{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"})
+                SendKeystrokes(QString::fromLatin1(keys));
+        }
+        ProcessPendingEvents();
+    }
+
+    // Confirm the selection and then the properties dialog behind it: Enter
+    // until the selection dialog has gone, and once more after that.
+    limit.restart();
+    while (!form2().isVisible() && selection != 0) {
+        if (limit.expired())
+            return GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
+                                         "did not close in time.\n\nClose the sound recorder "
+                                         "and try again.")
+                              .arg(SelectionTitle));
+        selection = FindTopWindow(DialogClass, SelectionTitle);
+        SendKeystrokes(QStringLiteral("~"));
+        hide();
+        ProcessPendingEvents();
+    }
+
+    PlaceWindow(this, 1.35);
+
+    // Wait for the recorder to be ready, then show the instructions beside it.
+    limit.restart();
+    while (!form2().isVisible() && shown != 1) {
+        if (limit.expired())
+            return GiveUp(notAppeared(RecorderTitle));
+        shown = IsWindowShown(recorder);
+        if (shown == 1)
+            form2().show();
+        ProcessPendingEvents();
+    }
+}
+
+void Form1::GiveUp(const QString& message)
+{
+    ShowMessage(message);
+    PlaceWindow(this, 1.3);
+    show();
+    if (QWidget* f2 = existingForm(2))
+        f2->hide();
+    if (QWidget* f3 = existingForm(3))
+        f3->hide();
 }
 
 void Form1::Open_Click()

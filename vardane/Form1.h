@@ -17,6 +17,12 @@ public:
     Form1();
     void Form_Load();
 
+    // Starts the recorder and switches it to the compressed format (New).
+    void StartRecording();
+    // After an outside program failed the wizard: tells the user, then shows
+    // the main window at its start-up place with the recording windows hidden.
+    void GiveUp(const QString& message);
+
     QLabel* Picture1;
     QLabel* Label2;
     QLabel* Label3;

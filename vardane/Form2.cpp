@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "Form3.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -51,7 +52,28 @@ void Form2::Form_Load()
 
 void Form2::Command1_Click()
 {
-    // Hands over to the save-or-start-over window once recording is in place.
+    FinishRecording();
+}
+
+void Form2::FinishRecording()
+{
+    // Stop the recorder with Break, trying for at most one second (Timer1).
+    Timer1->start();
+    WindowHandle recorder = 0;
+    int front = 0;
+    while (Timer1->isActive() && front != 1) {
+        recorder = FindTopWindow(QString(), RecorderTitle);
+        if (recorder) {
+            front = BringToFront(recorder);
+            if (front == 1) {
+                PauseWithEvents(0.5);
+                SendKeystrokes(QStringLiteral("{BREAK}"));
+            }
+        }
+        ProcessPendingEvents();
+    }
+    hide();
+    form3().show();
 }
 
 void Form2::Timer1_Timer()

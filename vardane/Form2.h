@@ -16,6 +16,8 @@ class Form2 : public WizardWindow
 public:
     Form2();
     void Form_Load();
+    // NEXT: stops the recording and hands over to the save-or-start-over window.
+    void FinishRecording();
 
     QLabel* Picture1;
     QLabel* Label5;

@@ -1,8 +1,15 @@
 #include "Form3.h"
 
+#include "Form1.h"
+#include "Form2.h"
+#include "Form5.h"
+#include "Form6.h"
+#include "Form9.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -43,12 +50,140 @@ void Form3::Form_Load()
 
 void Form3::Command2_Click()
 {
-    // Saving comes with recording.
+    SaveMessage();
 }
 
 void Form3::Command1_Click()
 {
-    // Discarding comes with recording.
+    DiscardMessage();
+}
+
+namespace {
+
+// Whether the recorder has written the file, giving it a few seconds.
+bool savedFileArrives(const QString& path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const QFileInfo file(path);
+        if (file.isFile() && file.size() > 0)
+            return true;
+        if (clock.elapsed() > SavedFileWaitMs)
+            return false;
+        ProcessPendingEvents();
+    }
+}
+
+} // namespace
+
+void Form3::SaveMessage()
+{
+    hide();
+    // Form9's timer runs once a save has ended; the first look creates Form9.
+    const auto saved = [] { return form9().Timer1->isActive(); };
+    const auto giveUp = [](const QString& title) {
+        form1().GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
+                                      "did not appear in time.\n\nYour message was not saved.")
+                           .arg(title));
+    };
+    WindowHandle recorder = 0;
+    WindowHandle saveDialog = 0;
+    int front = 0;
+    WaitLimit limit;
+
+    while (!saved() && front != 1) {
+        if (limit.expired())
+            return giveUp(RecorderTitle);
+        recorder = FindTopWindow(QString(), RecorderTitle);
+        if (recorder)
+            front = BringToFront(recorder);
+        ProcessPendingEvents();
+    }
+    if (front == 1) {
+        SendKeystrokes(QStringLiteral("%F"));
+        SendKeystrokes(QStringLiteral("A"));
+    }
+
+    const QString path = NewVoiceFilePath();
+
+    limit.restart();
+    while (!saved() && saveDialog == 0) {
+        if (limit.expired())
+            return giveUp(SaveAsTitle);
+        saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
+        front = BringToFront(saveDialog);
+        ProcessPendingEvents();
+    }
+    if (front == 1) {
+        PauseWithEvents(0.5);
+        SendKeystrokes(path, KeyMode::Literal);
+        SendKeystrokes(QStringLiteral("{TAB}"));
+        SendKeystrokes(QStringLiteral("{TAB}"));
+        SendKeystrokes(QStringLiteral("~"));
+        SendKeystrokes(QStringLiteral("%F"));
+        SendKeystrokes(QStringLiteral("X"));
+    }
+
+    PlaceWindow(this, 1.4);
+
+    // The save is over when the dialog has gone; the user may still be
+    // answering the recorder there, so this wait has no limit. Success is
+    // only reported once the file really is there.
+    bool failed = false;
+    while (!saved() && saveDialog != 0 && !failed) {
+        saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
+        if (saveDialog == 0) {
+            if (savedFileArrives(path)) {
+                SetCurrentVoiceFile(path);
+                form9().show();
+                form6().show();
+                form9().Timer1->start();
+            } else {
+                failed = true;
+                form1().GiveUp(QStringLiteral("Your message was not saved: the file\n%1\n"
+                                              "was not written.\n\nCheck that the folder exists "
+                                              "and can be written to, then record your message "
+                                              "again.")
+                                   .arg(path));
+            }
+        }
+        ProcessPendingEvents();
+    }
+}
+
+void Form3::DiscardMessage()
+{
+    Timer1->start(); // the time limit of the whole discard
+    hide();
+    form5().show();
+    form5().Timer1->start();
+
+    WindowHandle recorder = 0;
+    int front = 0;
+    while (Timer1->isActive() && front != 1) {
+        recorder = FindTopWindow(QString(), RecorderTitle);
+        if (recorder)
+            front = BringToFront(recorder);
+        ProcessPendingEvents();
+    }
+    if (Timer1->isActive()) {
+        if (front == 1) {
+            // Exit, then "do not save" in the recorder's question.
+            for (const char* keys : {"%F", "X", "{TAB}", "~"})
+                SendKeystrokes(QString::fromLatin1(keys));
+        }
+        while (Timer1->isActive() && recorder != 0) {
+            recorder = FindTopWindow(QString(), RecorderTitle);
+            ProcessPendingEvents();
+        }
+    }
+
+    PlaceWindow(&form1(), 1.3);
+    form1().show();
+    form2().hide();
+    hide();
+    PlaceWindow(this, 1.4);
 }
 
 void Form3::Timer1_Timer()

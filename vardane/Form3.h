@@ -15,6 +15,10 @@ class Form3 : public WizardWindow
 public:
     Form3();
     void Form_Load();
+    // Save: the recorder saves under a new name in the voice folder and closes.
+    void SaveMessage();
+    // Start Over: the recorder closes without saving; back to the main window.
+    void DiscardMessage();
 
     QLabel* Picture1;
     QLabel* Label1;

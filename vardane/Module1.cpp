@@ -40,6 +40,9 @@ namespace {
 
 std::array<std::unique_ptr<QWidget>, 12> g_forms;
 QString g_currentVoiceFile;
+QString g_voiceFolder;
+int g_outsideWaitLimitMs = DefaultOutsideWaitLimitMs;
+std::function<QDateTime()> g_clock;
 std::function<void()> g_endProgram;
 QMargins g_lastFrameMargins;
 
@@ -60,8 +63,50 @@ template <class F> F& form(int n)
 
 QString VoiceFolder()
 {
+    if (!g_voiceFolder.isEmpty())
+        return g_voiceFolder;
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() +
            QStringLiteral("Voice Files");
+}
+
+void SetVoiceFolder(const QString& folder)
+{
+    g_voiceFolder = QDir::toNativeSeparators(folder);
+}
+
+int OutsideWaitLimitMs()
+{
+    return g_outsideWaitLimitMs;
+}
+
+void SetOutsideWaitLimitMs(int ms)
+{
+    g_outsideWaitLimitMs = ms;
+}
+
+void SetClock(std::function<QDateTime()> clock)
+{
+    g_clock = std::move(clock);
+}
+
+QDateTime Now()
+{
+    return g_clock ? g_clock() : QDateTime::currentDateTime();
+}
+
+QString VoiceFileName(const QDate& date, const QTime& time)
+{
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return QString::asprintf("[%02d-%02d-%02d]%02d %02d %02d%s.wav", date.month(), date.day(),
+                             date.year() % 100, hour12, time.minute(), time.second(),
+                             time.hour() < 12 ? "AM" : "PM");
+}
+
+QString NewVoiceFilePath()
+{
+    const QDate date = Now().date();
+    const QTime time = Now().time();
+    return VoiceFolder() + QDir::separator() + VoiceFileName(date, time);
 }
 
 QString CurrentVoiceFile()

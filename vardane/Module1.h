@@ -3,6 +3,8 @@
 // Values and helpers shared by the windows of the voice wizard.
 
 #include <QColor>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QRect>
 #include <QString>
@@ -30,6 +32,43 @@ class Form11;
 
 // The folder "Voice Files" inside the program's own folder.
 QString VoiceFolder();
+// Puts the voice folder elsewhere (tests); an empty path restores the default.
+void SetVoiceFolder(const QString& folder);
+
+// The outside recorder: the program started and the titles of its windows.
+inline const QString RecorderProgram = QStringLiteral("Sndrec32.exe");
+inline const QString RecorderTitle = QStringLiteral("Sound - Sound Recorder");
+inline const QString PropertiesTitle = QStringLiteral("Properties for Sound");
+inline const QString SelectionTitle = QStringLiteral("Sound Selection");
+inline const QString SaveAsTitle = QStringLiteral("Save As");
+
+// How long a wait for an outside program's window to appear or come to the
+// front may last before the wizard gives up and says so.
+constexpr int DefaultOutsideWaitLimitMs = 20000;
+int OutsideWaitLimitMs();
+void SetOutsideWaitLimitMs(int ms); // tests shorten it
+// How long the recorder may take to write the saved file once its dialog closed.
+constexpr int SavedFileWaitMs = 5000;
+
+// Measures one wait against the outside-window limit.
+class WaitLimit
+{
+public:
+    WaitLimit() { m_clock.start(); }
+    bool expired() const { return m_clock.elapsed() > OutsideWaitLimitMs(); }
+    void restart() { m_clock.restart(); }
+
+private:
+    QElapsedTimer m_clock;
+};
+
+// The clock behind voice file names (tests set their own).
+void SetClock(std::function<QDateTime()> clock);
+QDateTime Now();
+// "[" mm-dd-yy "]" hh mm ssAMPM ".wav", on the 12-hour clock, "AM"/"PM" in any locale.
+QString VoiceFileName(const QDate& date, const QTime& time);
+// The full path of a new voice file in VoiceFolder: the date is read first, the time just after.
+QString NewVoiceFilePath();
 
 // The full path of the voice file to attach; empty at start.
 QString CurrentVoiceFile();
