@@ -18,14 +18,11 @@ namespace vardane {
 
 using namespace automation;
 
-namespace {
-
-QString withSeparator(const QString& folder)
+QString Form4::FullPath(const QString& folder, const QString& name)
 {
-    return folder.endsWith(u'/') ? folder : folder + u'/';
+    const QString dir = QDir::fromNativeSeparators(folder);
+    return QDir::toNativeSeparators(dir.endsWith(u'/') ? dir : dir + u'/') + name;
 }
-
-} // namespace
 
 Form4::Form4() : WizardWindow("Form4")
 {
@@ -180,7 +177,7 @@ void Form4::File1_Click()
     const QListWidgetItem* item = File1->currentItem();
     if (!item)
         return;
-    Label1->setText(QDir::toNativeSeparators(withSeparator(m_fileFolder)) + item->text());
+    Label1->setText(FullPath(m_fileFolder, item->text()));
 }
 
 void Form4::Command4_Click()

@@ -23,6 +23,8 @@ public:
     void SetDir1(const QString& folder);
     QString Dir1Path() const { return m_dir; }
     QString File1Path() const { return m_fileFolder; }
+    // A file's full path: the folder, one separator (none added at a root), the name.
+    static QString FullPath(const QString& folder, const QString& name);
     // The drives offered: "/" and the mounted volumes of removable or user media.
     static QStringList Drives();
 

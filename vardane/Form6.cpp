@@ -3,7 +3,10 @@
 #include "Form1.h"
 #include "Form11.h"
 #include "Form3.h"
+#include "Form2.h"
+#include "Form4.h"
 #include "Form5.h"
+#include "Form7.h"
 #include "Form8.h"
 #include "Module1.h"
 #include "automation/Automation.h"
@@ -47,9 +50,186 @@ void Form6::Form_Load()
     PlaceWindow(this, 1.4);
 }
 
+namespace {
+
+struct ComposeSteps
+{
+    QString title;             // the compose window's whole title
+    QStringList keys;          // sent once it is in front
+    bool attachmentsDialog;    // an "Attachments" dialog comes first
+    QString fileDialogTitle;   // where the path is typed
+    bool fileDialogIsDialog;   // looked for with the dialog class, and brought to the front
+    QStringList keysAfterPath; // confirm the file
+    bool pauseBeforeNotices;   // half a second before the success notices
+};
+
+const ComposeSteps& stepsOf(ComposeKind kind)
+{
+    static const ComposeSteps steps[] = {
+        {QStringLiteral("Netscape - [Message Composition]"),
+         {QStringLiteral("%F"), QStringLiteral("F")},
+         true,
+         QStringLiteral("Enter file to attach"),
+         true,
+         {QStringLiteral("~"), QStringLiteral("~")},
+         false},
+        {QStringLiteral("Composition"),
+         {QStringLiteral("%F"), QStringLiteral("T"), QStringLiteral("T"), QStringLiteral("~"),
+          QStringLiteral("~")},
+         false,
+         QStringLiteral("Enter file to attach"),
+         false,
+         {QStringLiteral("~")},
+         false},
+        {QStringLiteral("New Message"),
+         {QStringLiteral("%I"), QStringLiteral("A")},
+         false,
+         QStringLiteral("Insert Attachment"),
+         false,
+         {QStringLiteral("~")},
+         true},
+    };
+    return steps[static_cast<int>(kind)];
+}
+
+bool shown(int form)
+{
+    const QWidget* w = existingForm(form);
+    return w && w->isVisible();
+}
+
+// Any of these windows made visible by another handler ends a press's waits.
+bool abandoned(bool withMainWindow)
+{
+    return shown(7) || shown(3) || shown(2) || shown(4) || (withMainWindow && shown(1));
+}
+
+void sendAll(const QStringList& keys)
+{
+    for (const QString& k : keys)
+        SendKeystrokes(k);
+}
+
+} // namespace
+
 void Form6::Command2_Click()
 {
-    // Attaching comes with the e-mail program's automation.
+    AttachVoiceFile();
+}
+
+void Form6::AttachVoiceFile()
+{
+    const QString path = CurrentVoiceFile();
+    if (shown(1) || shown(7) || shown(3) || shown(2) || shown(4) || shown(11)) {
+        RunSequence(ComposeKind::Netscape, 0, path);
+        return;
+    }
+    const ComposeKind kinds[] = {ComposeKind::Netscape, ComposeKind::Composition,
+                                 ComposeKind::NewMessage};
+    WindowHandle found[3] = {};
+    for (int i = 0; i < 3; ++i)
+        found[i] = FindTopWindow(QString(), stepsOf(kinds[i]).title);
+    Timer2->start();
+    for (int i = 0; i < 3; ++i) {
+        if (found[i]) {
+            Timer2->stop();
+            hide();
+            RunSequence(kinds[i], found[i], path);
+            return;
+        }
+    }
+    // None open: Timer2 shows the notice asking for one.
+}
+
+void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& path)
+{
+    const ComposeSteps& k = stepsOf(kind);
+    const QString fileClass = k.fileDialogIsDialog ? DialogClass : QString();
+    const auto timeUp = [this](const QString& what) {
+        ShowMessage(QStringLiteral("The e-mail program did not respond: %1\n\nMake sure the "
+                                   "e-mail form is open, then press \"Attach Voice\" again.")
+                        .arg(what));
+        show();
+    };
+
+    Timer2->stop();
+    if (IsMinimized(compose))
+        RestoreWindow(compose);
+
+    // Bring the compose window to the front and open its attach command.
+    int front = 0;
+    WaitLimit limit;
+    while (front != 1 && !abandoned(false)) {
+        if (limit.expired())
+            return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
+                              .arg(k.title));
+        compose = FindTopWindow(QString(), k.title);
+        front = BringToFront(compose);
+        if (front == 1) {
+            PauseWithEvents(0.5);
+            sendAll(k.keys);
+        }
+        ProcessPendingEvents();
+    }
+    // A wait ended by one of the abandon windows ends the whole press, without notices.
+    if (front != 1)
+        return;
+
+    WindowHandle dialog = 0;
+    if (k.attachmentsDialog) {
+        const QString title = QStringLiteral("Attachments");
+        limit.restart();
+        while (dialog == 0 && !abandoned(true)) {
+            if (limit.expired())
+                return timeUp(QStringLiteral("its window \"%1\" did not appear.").arg(title));
+            dialog = FindTopWindow(DialogClass, title);
+            if (dialog) {
+                BringToFront(dialog);
+                PauseWithEvents(0.5);
+                SendKeystrokes(QStringLiteral("F"));
+            }
+            ProcessPendingEvents();
+        }
+        if (dialog == 0)
+            return;
+    }
+
+    // The file dialog: type the path into it.
+    dialog = 0;
+    limit.restart();
+    while (dialog == 0 && !abandoned(false)) {
+        if (limit.expired())
+            return timeUp(
+                QStringLiteral("its window \"%1\" did not appear.").arg(k.fileDialogTitle));
+        dialog = FindTopWindow(fileClass, k.fileDialogTitle);
+        if (dialog && k.fileDialogIsDialog) {
+            BringToFront(dialog);
+            PauseWithEvents(0.5);
+            SendKeystrokes(path, KeyMode::Literal);
+            sendAll(k.keysAfterPath);
+        }
+        ProcessPendingEvents();
+    }
+    if (dialog && !k.fileDialogIsDialog) {
+        PauseWithEvents(0.5);
+        SendKeystrokes(path, KeyMode::Literal);
+        sendAll(k.keysAfterPath);
+    }
+
+    // Done once the file dialog has closed; the user may still be working in
+    // it, so this wait has no limit.
+    while (dialog != 0 && !abandoned(false)) {
+        dialog = FindTopWindow(fileClass, k.fileDialogTitle);
+        if (dialog == 0) {
+            if (k.pauseBeforeNotices)
+                PauseWithEvents(0.5);
+            form7().show();
+            form8().show();
+            Timer1->start();
+            hide();
+        }
+        ProcessPendingEvents();
+    }
 }
 
 void Form6::Command1_Click()

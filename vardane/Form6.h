@@ -1,12 +1,16 @@
 #pragma once
 
 #include "WizardWindow.h"
+#include "automation/WindowSystem.h"
 
 class QLabel;
 class QPushButton;
 class QTimer;
 
 namespace vardane {
+
+// The kinds of e-mail compose window recognised, in their order of preference.
+enum class ComposeKind { Netscape, Composition, NewMessage };
 
 // "Attach Your Voice File To Your E-Mail Form".
 class Form6 : public WizardWindow
@@ -15,6 +19,9 @@ class Form6 : public WizardWindow
 public:
     Form6();
     void Form_Load();
+
+    // Attach Voice: finds a compose window and drives its attach dialog.
+    void AttachVoiceFile();
 
     QLabel* Picture1;
     QLabel* Label1;
@@ -29,6 +36,9 @@ public slots:
     void Command1_Click();
     void Timer1_Timer();
     void Timer2_Timer();
+
+private:
+    void RunSequence(ComposeKind kind, automation::WindowHandle compose, const QString& path);
 };
 
 } // namespace vardane
