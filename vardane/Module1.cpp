@@ -125,13 +125,22 @@ QPoint PlacedPosition(QWidget* window, double d)
 {
     QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     const QRect whole = screen->geometry();
-    QSize outer = window->frameGeometry().size();
-    if (window->windowHandle() && window->isVisible()) {
+    const bool framed = !(window->windowFlags() & Qt::FramelessWindowHint);
+    if (framed && window->isVisible() && window->windowHandle()) {
+        // Just shown: the window manager frames it a moment later. Its outer
+        // size is what counts, so give it that moment (bounded).
+        QElapsedTimer clock;
+        clock.start();
+        while (window->windowHandle()->frameMargins().isNull() &&
+               QGuiApplication::platformName() == QLatin1String("xcb") && clock.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            10);
         const QMargins m = window->windowHandle()->frameMargins();
         if (!m.isNull())
             g_lastFrameMargins = m;
     }
-    if (outer == window->size() && !(window->windowFlags() & Qt::FramelessWindowHint)) {
+    QSize outer = window->frameGeometry().size();
+    if (outer == window->size() && framed) {
         // Not framed yet: expect the frame our other windows got.
         outer += QSize(g_lastFrameMargins.left() + g_lastFrameMargins.right(),
                        g_lastFrameMargins.top() + g_lastFrameMargins.bottom());
