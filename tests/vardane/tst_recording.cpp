@@ -12,6 +12,7 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "Module1.h"
+#include "Placement.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -28,13 +29,6 @@ namespace {
 
 const QStringList RecordKeys{"%F", "P", "%C", "{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~", "~"};
 
-QPoint placed(QWidget* w, double d)
-{
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = w->frameGeometry().size();
-    return {int((screen.width() - outer.width()) / 2.0),
-            int((screen.height() - outer.height()) / d)};
-}
 
 } // namespace
 

@@ -14,6 +14,7 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "Module1.h"
+#include "Placement.h"
 #include "scripted/ScriptedAutomation.h"
 
 #include <QAction>
@@ -68,13 +69,6 @@ bool isTopmost(QWidget* w)
     return w->windowFlags() & Qt::WindowStaysOnTopHint;
 }
 
-QPoint expectedPlace(QWidget* w, double d)
-{
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = w->frameGeometry().size();
-    return {int((screen.width() - outer.width()) / 2.0),
-            int((screen.height() - outer.height()) / d)};
-}
 
 } // namespace
 
@@ -173,7 +167,7 @@ void TestWindows::screenMap()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     PlaceWindow(w, divisor); // the load step placed it before it was framed
-    QCOMPARE(w->frameGeometry().topLeft(), expectedPlace(w, divisor));
+    QCOMPARE(w->frameGeometry().topLeft(), placed(w, divisor));
 }
 
 void TestWindows::everyTextIsFullyVisible_data()
@@ -224,7 +218,7 @@ void TestWindows::startUpShowsMainWindowTopmostAndPlaced()
     Form1& f = form1();
     QVERIFY(f.isVisible());
     QVERIFY(isTopmost(&f));
-    QCOMPARE(f.frameGeometry().topLeft(), expectedPlace(&f, 1.3));
+    QCOMPARE(f.frameGeometry().topLeft(), placed(&f, 1.3));
     // Activation by the title "Voice": a prefix match is enough, a failure is ignored.
     QVERIFY(m_auto->world().log.contains(QStringLiteral("ActivateByTitle(Voice) = 1")));
     resetForms();
@@ -261,7 +255,7 @@ void TestWindows::aboutTwiceShowsTheSameWindow()
     f.About->trigger();
     QWidget* first = existingForm(10);
     QVERIFY(first && first->isVisible());
-    QCOMPARE(first->frameGeometry().topLeft().x(), expectedPlace(first, 6.25).x());
+    QCOMPARE(first->frameGeometry().topLeft().x(), placed(first, 6.25).x());
     form10().Command1->click();
     QVERIFY(!first->isVisible());
     QVERIFY(f.isVisible()); // untouched
@@ -306,7 +300,7 @@ void TestWindows::openShowsBrowserOnVoiceFolder()
     QCOMPARE(b.File1Path(), b.Dir1Path());
     QVERIFY(b.Label1->text().isEmpty());
     QVERIFY(form6().Command2->isEnabled());
-    QCOMPARE(b.frameGeometry().topLeft(), expectedPlace(&b, 2));
+    QCOMPARE(b.frameGeometry().topLeft(), placed(&b, 2));
     QVERIFY(!b.File1->findItems("one.wav", Qt::MatchExactly).isEmpty());
     QFile::remove(VoiceFolder() + "/one.wav");
 }
