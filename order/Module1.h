@@ -100,6 +100,9 @@ void InitResources();
 template <class W> W* Show()
 {
     W* w = g_window<W>.data();
+    // A window is hidden only by closing it: one closed but not yet destroyed is not reused.
+    if (w && w->isHidden())
+        w = nullptr;
     if (!w) {
         InitResources();
         w = new W;

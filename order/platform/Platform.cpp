@@ -15,7 +15,6 @@ struct RealServices
     QtDesktop desktop;
 };
 
-// Made on first use: the printer needs the application object.
 RealServices& real()
 {
     static RealServices services;

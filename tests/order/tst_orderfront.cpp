@@ -365,11 +365,14 @@ void TestOrderFront::closedWindowIsBuiltAfresh()
     o->btnNext->click();
     web* w = Existing<web>();
     w->Text6->setText(QStringLiteral("LOST"));
+    QPointer<web> old(w);
     w->close(); // the close box
-    QTRY_VERIFY(!Existing<web>());
+    // Next again at once, before the closed window is gone: a new one.
     o->btnNext->click();
-    QVERIFY(Existing<web>());
+    QVERIFY(Existing<web>() && Existing<web>() != w);
     QCOMPARE(Existing<web>()->Text6->text(), QStringLiteral("SW-1001"));
+    QTRY_VERIFY(old.isNull());
+    QVERIFY(Existing<web>() && Existing<web>()->isVisible());
 }
 
 void TestOrderFront::phoneLooks()
