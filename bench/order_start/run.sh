@@ -6,7 +6,7 @@ set -euo pipefail
 build=${1:?usage: run.sh BUILD-DIR}
 build=$(cd "$build" && pwd)
 : "${DISPLAY:?run.sh needs an X display in \$DISPLAY}"
-runs=${ORDER_START_RUNS:-15}
+runs=${ORDER_START_RUNS:-21}
 
 probe=$build/bench/order_start/order_start_probe
 minimal=$build/bench/order_start/minimal_widgets

@@ -1,15 +1,41 @@
 #include "Platform.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 
 namespace orderapp::platform {
 
 namespace {
 
+// Makes the real printer on first use (a printer is slow to set up and most runs never
+// print) and drops it with the application object.
+class LazyPrinter : public Printer
+{
+public:
+    PrinterChoice SelectPrinter(QWidget* owner) override { return real().SelectPrinter(owner); }
+    bool PrintClientArea(QWidget* window) override { return real().PrintClientArea(window); }
+
+private:
+    static std::unique_ptr<QtPrinter>& slot()
+    {
+        static std::unique_ptr<QtPrinter> printer;
+        return printer;
+    }
+    static QtPrinter& real()
+    {
+        if (!slot()) {
+            slot() = std::make_unique<QtPrinter>();
+            qAddPostRoutine([] { slot().reset(); });
+        }
+        return *slot();
+    }
+};
+
 struct RealServices
 {
     FileProfileReader profile;
-    QtPrinter printer;
+    LazyPrinter printer;
     QtClipboard clipboard;
     QtMessageBox messages;
     QtDesktop desktop;
