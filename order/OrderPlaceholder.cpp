@@ -1,1 +1,0 @@
-// The ordering program's windows come here.
