@@ -1,10 +1,336 @@
 #include "X11WindowSystem.h"
 
+#include "X11Connection.h"
+#include "X11Keyboard.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
 namespace automation {
 
-std::unique_ptr<WindowSystem> openX11WindowSystem(const char*)
+namespace {
+
+using x11::Connection;
+using Clock = std::chrono::steady_clock;
+
+// EWMH source indication of an activation request: a pager or taskbar, that
+// is, on the user's behalf. Window managers honour it without the focus
+// stealing checks they apply to applications.
+constexpr long ActivationFromPager = 2;
+
+class X11WindowSystem final : public WindowSystem
 {
-    return nullptr;
+public:
+    explicit X11WindowSystem(std::unique_ptr<Connection> connection)
+        : m_x(std::move(connection)), m_display(m_x->display()), m_keyboard(m_display)
+    {
+    }
+
+    WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
+    int bringToFront(WindowHandle window) override;
+    int isWindowShown(WindowHandle window) override;
+    int isMinimized(WindowHandle window) override;
+    void restoreWindow(WindowHandle window) override;
+    bool activateByTitle(const std::string& title) override;
+    bool sendKeys(const std::vector<KeyStroke>& keys) override;
+
+    int eventSource() const override { return m_x->fd(); }
+    void drainEvents() override
+    {
+        m_x->drain([this](const XEvent& e) { handle(e); });
+    }
+
+private:
+    std::vector<Window> clients();
+    bool exists(Window w) const;
+    bool isReal(Window w) const;
+    bool isDialog(Window w) const;
+    bool focusInside(Window w) const;
+    bool isActive(Window w, bool windowManager) const;
+    void requestActivation(Window w, bool windowManager);
+    void sendActivationMessage(Window w);
+    void handle(const XEvent& event);
+    void handleQueued();
+
+    std::unique_ptr<Connection> m_x;
+    Display* m_display;
+    x11::Keyboard m_keyboard;
+    std::set<Window> m_watched; // clients whose property changes wake the wait
+};
+
+std::vector<Window> X11WindowSystem::clients()
+{
+    auto list = m_x->clientsTopFirst();
+    // A retitled window must wake a waiting loop just as a new one does; the
+    // title lives on the client window, so watch the clients' properties too.
+    std::set<Window> now(list.begin(), list.end());
+    for (const Window w : now)
+        if (!m_watched.count(w))
+            XSelectInput(m_display, w, PropertyChangeMask);
+    m_watched = std::move(now);
+    return list;
+}
+
+bool X11WindowSystem::exists(Window w) const
+{
+    XWindowAttributes a;
+    return w != None && XGetWindowAttributes(m_display, w, &a) != 0;
+}
+
+// A window that really is on the screen or minimised, as opposed to the
+// unmapped helper windows toolkits keep (with titles) and to popups.
+bool X11WindowSystem::isReal(Window w) const
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_display, w, &a) || a.override_redirect)
+        return false;
+    if (a.map_state == IsViewable)
+        return true;
+    const long state = m_x->wmState(w);
+    return state == x11::NormalStateValue || state == x11::IconicStateValue;
+}
+
+bool X11WindowSystem::isDialog(Window w) const
+{
+    const auto& atoms = m_x->atoms();
+    const auto types = m_x->longs(w, atoms.netWmWindowType, XA_ATOM);
+    if (std::find(types.begin(), types.end(), atoms.netWmWindowTypeDialog) != types.end())
+        return true;
+    const auto owner = m_x->longs(w, XA_WM_TRANSIENT_FOR, XA_WINDOW);
+    return !owner.empty() && owner[0] != None;
+}
+
+bool X11WindowSystem::focusInside(Window w) const
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    for (int depth = 0; depth < 64; ++depth) {
+        if (focus == w)
+            return true;
+        if (focus == None || focus == PointerRoot || focus == m_x->root())
+            return false;
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(m_display, focus, &rootReturn, &parent, &children, &n))
+            return false;
+        if (children)
+            XFree(children);
+        focus = parent;
+    }
+    return false;
+}
+
+bool X11WindowSystem::isActive(Window w, bool windowManager) const
+{
+    if (windowManager) {
+        const auto active = m_x->longs(m_x->root(), m_x->atoms().netActiveWindow, XA_WINDOW);
+        if (active.empty() || active[0] != w)
+            return false;
+    }
+    return focusInside(w);
+}
+
+void X11WindowSystem::sendActivationMessage(Window w)
+{
+    const auto active = m_x->longs(m_x->root(), m_x->atoms().netActiveWindow, XA_WINDOW);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = m_x->atoms().netActiveWindow;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = ActivationFromPager;
+    event.xclient.data.l[1] = static_cast<long>(m_x->serverTime());
+    event.xclient.data.l[2] = active.empty() ? 0 : static_cast<long>(active[0]);
+    XSendEvent(m_display, m_x->root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XFlush(m_display);
+}
+
+void X11WindowSystem::requestActivation(Window w, bool windowManager)
+{
+    if (windowManager) {
+        sendActivationMessage(w);
+        return;
+    }
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_display, w, &a) || a.map_state != IsViewable)
+        return; // focus cannot go to an unmapped window
+    XRaiseWindow(m_display, w);
+    XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
+    XSync(m_display, False);
+}
+
+void X11WindowSystem::handle(const XEvent& event)
+{
+    if (event.type == MappingNotify) {
+        XMappingEvent mapping = event.xmapping;
+        XRefreshKeyboardMapping(&mapping);
+    }
+}
+
+// Round trips read whatever events have arrived into Xlib's queue, where the
+// socket notifier cannot see them; handle them here so the queue never grows.
+void X11WindowSystem::handleQueued()
+{
+    while (QLength(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        handle(event);
+    }
+}
+
+WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+{
+    Window found = None;
+    for (const Window w : clients()) {
+        const auto t = m_x->title(w);
+        if (!t || *t != title || !isReal(w))
+            continue;
+        if (cls == WindowClass::Dialog && !isDialog(w))
+            continue;
+        found = w;
+        break;
+    }
+    handleQueued();
+    return found;
+}
+
+int X11WindowSystem::bringToFront(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    if (!exists(w))
+        return 0;
+    const bool windowManager = m_x->windowManagerPresent();
+    if (isActive(w, windowManager)) {
+        handleQueued();
+        return 1;
+    }
+    if (!windowManager) {
+        requestActivation(w, false);
+        const int result = isActive(w, false) ? 1 : 0;
+        handleQueued();
+        return result;
+    }
+
+    // The manager answers asynchronously: repeat the request now and then and
+    // sleep on the connection in between. The active-window property changes
+    // on the root (watched) and focus arriving in the window (watched for
+    // the time being) wake the wait.
+    XSelectInput(m_display, w, PropertyChangeMask | FocusChangeMask);
+    const auto start = Clock::now();
+    const auto deadline = start + BringToFrontLimit;
+    auto nextRequest = start;
+    int result = 0;
+    for (;;) {
+        const auto now = Clock::now();
+        if (now >= nextRequest) {
+            sendActivationMessage(w);
+            nextRequest = now + ActivationResendInterval;
+        }
+        m_x->waitReadable(
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(nextRequest, deadline) - now));
+        m_x->drain([this](const XEvent& e) { handle(e); });
+        if (isActive(w, true)) {
+            result = 1;
+            break;
+        }
+        if (Clock::now() >= deadline || !exists(w))
+            break;
+    }
+    XSelectInput(m_display, w, m_watched.count(w) ? PropertyChangeMask : NoEventMask);
+    XFlush(m_display);
+    handleQueued();
+    return result;
+}
+
+int X11WindowSystem::isWindowShown(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    XWindowAttributes a;
+    int shown = 0;
+    if (XGetWindowAttributes(m_display, w, &a)) {
+        // A minimised window still counts as shown.
+        const long state = m_x->wmState(w);
+        shown = a.map_state == IsViewable || state == x11::NormalStateValue ||
+                state == x11::IconicStateValue;
+    }
+    handleQueued();
+    return shown;
+}
+
+int X11WindowSystem::isMinimized(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    int minimized = 0;
+    if (m_x->wmState(w) == x11::IconicStateValue) {
+        minimized = 1;
+    } else {
+        const auto& atoms = m_x->atoms();
+        const auto states = m_x->longs(w, atoms.netWmState, XA_ATOM);
+        minimized = std::find(states.begin(), states.end(), atoms.netWmStateHidden) != states.end();
+    }
+    handleQueued();
+    return minimized;
+}
+
+void X11WindowSystem::restoreWindow(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    if (exists(w)) {
+        // Mapping an iconic window asks the manager to restore it (ICCCM);
+        // activation brings it up as well with managers that want that.
+        XMapWindow(m_display, w);
+        requestActivation(w, m_x->windowManagerPresent());
+        XFlush(m_display);
+    }
+    handleQueued();
+}
+
+bool X11WindowSystem::activateByTitle(const std::string& title)
+{
+    if (title.empty())
+        return false; // every title begins with it: no window is meant
+    Window target = static_cast<Window>(findTopWindow(WindowClass::Any, title));
+    if (target == None) {
+        for (const Window w : clients()) {
+            const auto t = m_x->title(w);
+            if (t && t->compare(0, title.size(), title) == 0 && isReal(w)) {
+                target = w;
+                break;
+            }
+        }
+    }
+    if (target != None)
+        requestActivation(target, m_x->windowManagerPresent());
+    handleQueued();
+    return target != None;
+}
+
+bool X11WindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
+{
+    std::string error;
+    const bool sent = m_keyboard.send(keys, &error);
+    if (!sent)
+        std::fprintf(stderr, "SendKeystrokes: %s; nothing was sent\n", error.c_str());
+    handleQueued();
+    return sent;
+}
+
+} // namespace
+
+std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display)
+{
+    auto connection = Connection::open(display);
+    if (!connection)
+        return nullptr;
+    return std::make_unique<X11WindowSystem>(std::move(connection));
 }
 
 } // namespace automation
