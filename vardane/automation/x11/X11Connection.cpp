@@ -105,7 +105,7 @@ Connection::Connection(Display* display) : m_display(display), m_root(DefaultRoo
     attributes.override_redirect = True;
     m_own = XCreateWindow(display, m_root, -1, -1, 1, 1, 0, CopyFromParent, InputOnly,
                           CopyFromParent, CWEventMask | CWOverrideRedirect, &attributes);
-    XSync(display, False);
+    XFlush(display);
 }
 
 Connection::~Connection()

@@ -38,15 +38,7 @@ std::string hex(unsigned long value)
 
 } // namespace
 
-Keyboard::Keyboard(Display* display) : m_display(display)
-{
-    int opcode = 0;
-    int event = 0;
-    int error = 0;
-    int major = XkbMajorVersion;
-    int minor = XkbMinorVersion;
-    XkbQueryExtension(display, &opcode, &event, &error, &major, &minor);
-}
+Keyboard::Keyboard(Display* display) : m_display(display) {}
 
 KeySym Keyboard::keysymFor(char32_t ch)
 {
@@ -113,13 +105,16 @@ bool Keyboard::find(const Map& map, KeySym keysym, bool unshiftedOnly, Key* key)
 }
 
 bool Keyboard::bindMissing(Map& map, const std::vector<KeySym>& missing,
-                           const std::vector<KeySym>& inUse,
+                           const std::vector<KeyCode>& inUse,
                            const std::vector<KeyCode>& modifierCodes, std::string* error)
 {
     if (map.perCode < 1) {
         *error = "the keyboard map could not be read";
         return false;
     }
+    // Bindings of ours that a keyboard change has since replaced are gone.
+    std::erase_if(m_bound, [&](const auto& b) { return map.at(b.first, 0) != b.second.keysym; });
+
     // Free key codes first, the highest first (the lowest ones are the likeliest
     // to be given keys by a later keyboard change).
     std::vector<KeyCode> spare;
@@ -132,8 +127,7 @@ bool Keyboard::bindMissing(Map& map, const std::vector<KeySym>& missing,
     if (spare.size() < missing.size()) {
         std::vector<std::pair<std::uint64_t, KeyCode>> reusable;
         for (const auto& [code, binding] : m_bound)
-            if (map.at(code, 0) == binding.keysym &&
-                std::find(inUse.begin(), inUse.end(), binding.keysym) == inUse.end())
+            if (!map.empty(code) && std::find(inUse.begin(), inUse.end(), code) == inUse.end())
                 reusable.emplace_back(binding.lastUse, code);
         std::sort(reusable.begin(), reusable.end());
         for (const auto& r : reusable)
@@ -170,14 +164,14 @@ bool Keyboard::bindMissing(Map& map, const std::vector<KeySym>& missing,
     }
 
     map = readMap(); // also a round trip: the server has applied the change
+    bool accepted = true;
     for (const auto& [code, keysym] : plan) {
-        if (map.at(code, 0) != keysym) {
-            *error = "the X server did not accept a key binding";
-            return false;
-        }
-        m_bound[code] = {keysym, m_sends};
+        m_bound[code] = {map.at(code, 0), m_sends};
+        accepted = accepted && map.at(code, 0) == keysym && (per < 2 || map.at(code, 1) == keysym);
     }
-    return true;
+    if (!accepted)
+        *error = "the X server did not accept a key binding";
+    return accepted;
 }
 
 void Keyboard::releaseHeld(const std::vector<KeyCode>& modifierCodes)
@@ -193,7 +187,14 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
 {
     if (keys.empty())
         return true;
-    ++m_sends;
+    if (m_sends++ == 0) {
+        int opcode = 0;
+        int event = 0;
+        int xkbError = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        XkbQueryExtension(m_display, &opcode, &event, &xkbError, &major, &minor);
+    }
 
     // The keysym of every stroke.
     std::vector<KeySym> syms;
@@ -252,15 +253,19 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
             missing.push_back(syms[i]);
     }
     if (!missing.empty()) {
-        if (!bindMissing(map, missing, syms, modifierCodes, error))
+        std::vector<KeyCode> inUse;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (std::find(missing.begin(), missing.end(), syms[i]) == missing.end())
+                inUse.push_back(resolved[i].code);
+        if (!bindMissing(map, missing, inUse, modifierCodes, error))
             return false;
         for (std::size_t i = 0; i < keys.size(); ++i)
             if (std::find(missing.begin(), missing.end(), syms[i]) != missing.end())
                 find(map, syms[i], true, &resolved[i]);
     }
-    for (auto& [code, binding] : m_bound)
-        if (std::find(syms.begin(), syms.end(), binding.keysym) != syms.end())
-            binding.lastUse = m_sends;
+    for (const Key& key : resolved)
+        if (auto b = m_bound.find(key.code); b != m_bound.end())
+            b->second.lastUse = m_sends;
 
     auto modifierKey = [&](const std::vector<KeyCode>& codes,
                            std::initializer_list<KeySym> preferred) -> KeyCode {

@@ -55,8 +55,9 @@ private:
 
     Map readMap() const;
     static bool find(const Map& map, KeySym keysym, bool unshiftedOnly, Key* key);
-    bool bindMissing(Map& map, const std::vector<KeySym>& missing, const std::vector<KeySym>& inUse,
-                     const std::vector<KeyCode>& modifierCodes, std::string* error);
+    bool bindMissing(Map& map, const std::vector<KeySym>& missing,
+                     const std::vector<KeyCode>& inUse, const std::vector<KeyCode>& modifierCodes,
+                     std::string* error);
     void releaseHeld(const std::vector<KeyCode>& modifierCodes);
 
     Display* m_display;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 
 namespace automation {
@@ -56,10 +57,33 @@ private:
     void handle(const XEvent& event);
     void handleQueued();
 
+    // Answers are kept until the server next reports a change. Every change
+    // that can alter an answer arrives as an event: the root's children and
+    // properties (client list, stacking, active window, the manager's check
+    // window) and the properties of every client walked (title, WM_STATE,
+    // window type, transient owner). So while nothing happens, a polling loop
+    // costs no round trip at all, and neither program nor server wakes up for it.
+    struct FoundMemo
+    {
+        std::uint64_t generation;
+        Window window;
+    };
+    struct StateMemo
+    {
+        std::uint64_t generation;
+        int shown;
+        int minimized;
+    };
+    bool current(std::uint64_t generation);
+    StateMemo state(Window w);
+
     std::unique_ptr<Connection> m_x;
     Display* m_display;
     x11::Keyboard m_keyboard;
-    std::set<Window> m_watched; // clients whose property changes wake the wait
+    std::set<Window> m_watched;     // clients whose property changes wake the wait
+    std::uint64_t m_generation = 1; // counts the events received
+    std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
+    std::map<Window, StateMemo> m_states;
 };
 
 std::vector<Window> X11WindowSystem::clients()
@@ -169,6 +193,7 @@ void X11WindowSystem::requestActivation(Window w, bool windowManager)
 
 void X11WindowSystem::handle(const XEvent& event)
 {
+    ++m_generation;
     if (event.type == MappingNotify) {
         XMappingEvent mapping = event.xmapping;
         XRefreshKeyboardMapping(&mapping);
@@ -186,8 +211,23 @@ void X11WindowSystem::handleQueued()
     }
 }
 
+// Reads what the server has sent (without waiting); true when nothing has
+// changed since the generation given.
+bool X11WindowSystem::current(std::uint64_t generation)
+{
+    drainEvents();
+    return generation == m_generation;
+}
+
 WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
 {
+    const auto key = std::make_pair(cls, title);
+    if (const auto memo = m_found.find(key);
+        memo != m_found.end() && current(memo->second.generation))
+        return memo->second.window;
+    drainEvents();
+    const auto generation = m_generation;
+
     Window found = None;
     for (const Window w : clients()) {
         const auto t = m_x->title(w);
@@ -198,7 +238,10 @@ WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& 
         found = w;
         break;
     }
-    handleQueued();
+    handleQueued(); // events that came during the walk make the answer stale at once
+    if (m_found.size() >= 64)
+        m_found.clear();
+    m_found[key] = {generation, found};
     return found;
 }
 
@@ -250,34 +293,47 @@ int X11WindowSystem::bringToFront(WindowHandle id)
     return result;
 }
 
-int X11WindowSystem::isWindowShown(WindowHandle id)
+X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
 {
-    const Window w = static_cast<Window>(id);
+    // Only the clients walked are watched: only their answers can be kept.
+    const bool watched = m_watched.count(w) > 0;
+    if (const auto memo = m_states.find(w);
+        watched && memo != m_states.end() && current(memo->second.generation))
+        return memo->second;
+    drainEvents();
+    StateMemo s{m_generation, 0, 0};
     XWindowAttributes a;
-    int shown = 0;
     if (XGetWindowAttributes(m_display, w, &a)) {
+        const long wmState = m_x->wmState(w);
         // A minimised window still counts as shown.
-        const long state = m_x->wmState(w);
-        shown = a.map_state == IsViewable || state == x11::NormalStateValue ||
-                state == x11::IconicStateValue;
+        s.shown = a.map_state == IsViewable || wmState == x11::NormalStateValue ||
+                  wmState == x11::IconicStateValue;
+        if (wmState == x11::IconicStateValue) {
+            s.minimized = 1;
+        } else {
+            const auto& atoms = m_x->atoms();
+            const auto states = m_x->longs(w, atoms.netWmState, XA_ATOM);
+            s.minimized =
+                std::find(states.begin(), states.end(), atoms.netWmStateHidden) != states.end();
+        }
     }
     handleQueued();
-    return shown;
+    if (watched) {
+        if (m_states.size() >= 64)
+            m_states.clear();
+        m_states[w] = s;
+    }
+    return s;
+}
+
+int X11WindowSystem::isWindowShown(WindowHandle id)
+{
+    return state(static_cast<Window>(id)).shown;
 }
 
 int X11WindowSystem::isMinimized(WindowHandle id)
 {
-    const Window w = static_cast<Window>(id);
-    int minimized = 0;
-    if (m_x->wmState(w) == x11::IconicStateValue) {
-        minimized = 1;
-    } else {
-        const auto& atoms = m_x->atoms();
-        const auto states = m_x->longs(w, atoms.netWmState, XA_ATOM);
-        minimized = std::find(states.begin(), states.end(), atoms.netWmStateHidden) != states.end();
-    }
-    handleQueued();
-    return minimized;
+    return state(static_cast<Window>(id)).minimized;
 }
 
 void X11WindowSystem::restoreWindow(WindowHandle id)
@@ -297,16 +353,22 @@ bool X11WindowSystem::activateByTitle(const std::string& title)
 {
     if (title.empty())
         return false; // every title begins with it: no window is meant
-    Window target = static_cast<Window>(findTopWindow(WindowClass::Any, title));
-    if (target == None) {
-        for (const Window w : clients()) {
-            const auto t = m_x->title(w);
-            if (t && t->compare(0, title.size(), title) == 0 && isReal(w)) {
-                target = w;
-                break;
-            }
+    // One walk, topmost first: the first window with exactly that title, else
+    // the first whose title begins with it.
+    Window exact = None;
+    Window prefix = None;
+    for (const Window w : clients()) {
+        const auto t = m_x->title(w);
+        if (!t || t->compare(0, title.size(), title) != 0 || !isReal(w))
+            continue;
+        if (t->size() == title.size()) {
+            exact = w;
+            break;
         }
+        if (prefix == None)
+            prefix = w;
     }
+    const Window target = exact != None ? exact : prefix;
     if (target != None)
         requestActivation(target, m_x->windowManagerPresent());
     handleQueued();
