@@ -197,6 +197,7 @@ private slots:
     void sameTitleGivesTheFrontmost();
     void dialogClass();
     void hiddenWindowsAreNotFound();
+    void retitledWindowIsFoundUnderItsNewTitle();
     void bringToFrontMovesTheFocus();
     void bringToFrontFailsFastOnAVanishedWindow();
     void minimiseAndRestore();
@@ -355,14 +356,30 @@ void TestX11Backend::hiddenWindowsAreNotFound()
     XFree(name);
 }
 
+void TestX11Backend::retitledWindowIsFoundUnderItsNewTitle()
+{
+    auto probe = startProbe(QStringLiteral("Sound - Untitled"));
+    const auto w = probe->window();
+    QCOMPARE(m_ws->findTopWindow(WindowClass::Any, "Sound - Untitled"), w);
+    QCOMPARE(m_ws->findTopWindow(WindowClass::Any, "Sound - Sound Recorder"), WindowHandle(0));
+    probe->command("title Sound - Sound Recorder");
+    QTRY_COMPARE_WITH_TIMEOUT(m_ws->findTopWindow(WindowClass::Any, "Sound - Sound Recorder"), w,
+                              10000);
+    QCOMPARE(m_ws->findTopWindow(WindowClass::Any, "Sound - Untitled"), WindowHandle(0));
+    // A second program under the old title is found, the renamed one is not.
+    auto other = startProbe(QStringLiteral("Sound - Untitled"));
+    QCOMPARE(m_ws->findTopWindow(WindowClass::Any, "Sound - Untitled"), other->window());
+}
+
 void TestX11Backend::bringToFrontMovesTheFocus()
 {
     auto one = startProbe(QStringLiteral("Front One"));
     auto two = startProbe(QStringLiteral("Front Two"));
     const auto w1 = one->window();
     const auto w2 = two->window();
-    // The newer window has the focus; bring the older one forward.
-    QVERIFY(two->waitForRecord("focus", "Front%20Two"));
+    // One has the focus; bring the other forward.
+    QCOMPARE(m_ws->bringToFront(w2), 1);
+    QVERIFY(two->waitFor([&] { return two->last("focus") == "Front%20Two"; }));
     QCOMPARE(m_ws->bringToFront(w1), 1);
     QCOMPARE(m_x->activeWindow(), Window(w1));
     QVERIFY(m_x->focusInside(static_cast<Window>(w1)));

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <set>
 
 namespace automation {
 
@@ -60,9 +59,12 @@ private:
     // Answers are kept until the server next reports a change. Every change
     // that can alter an answer arrives as an event: the root's children and
     // properties (client list, stacking, active window, the manager's check
-    // window) and the properties of every client walked (title, WM_STATE,
-    // window type, transient owner). So while nothing happens, a polling loop
-    // costs no round trip at all, and neither program nor server wakes up for it.
+    // window) and the properties of every top-level window looked at (title,
+    // WM_STATE, _NET_WM_STATE, window type, transient owner), each watched
+    // before its properties are read. A client mapping or unmapping itself
+    // shows in WM_STATE under a window manager and on the root without one.
+    // So while nothing happens a polling loop costs no round trip at all, and
+    // neither the program nor the server wakes up for it.
     struct FoundMemo
     {
         std::uint64_t generation;
@@ -80,7 +82,6 @@ private:
     std::unique_ptr<Connection> m_x;
     Display* m_display;
     x11::Keyboard m_keyboard;
-    std::set<Window> m_watched;     // clients whose property changes wake the wait
     std::uint64_t m_generation = 1; // counts the events received
     std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
     std::map<Window, StateMemo> m_states;
@@ -89,13 +90,12 @@ private:
 std::vector<Window> X11WindowSystem::clients()
 {
     auto list = m_x->clientsTopFirst();
-    // A retitled window must wake a waiting loop just as a new one does; the
-    // title lives on the client window, so watch the clients' properties too.
-    std::set<Window> now(list.begin(), list.end());
-    for (const Window w : now)
-        if (!m_watched.count(w))
-            XSelectInput(m_display, w, PropertyChangeMask);
-    m_watched = std::move(now);
+    // A retitled window must wake a waiting loop just as a new one does, and
+    // kept answers depend on the clients' properties: watch them. Selected
+    // anew on every walk, before their properties are read, because window
+    // ids are reused: a new window may carry the id of one watched before.
+    for (const Window w : list)
+        XSelectInput(m_display, w, PropertyChangeMask);
     return list;
 }
 
@@ -252,6 +252,13 @@ int X11WindowSystem::bringToFront(WindowHandle id)
         return 0;
     const bool windowManager = m_x->windowManagerPresent();
     if (isActive(w, windowManager)) {
+        // Keys already go there; still ask for it to be raised (an active
+        // window may lie under one that opened without taking the focus).
+        if (windowManager)
+            sendActivationMessage(w);
+        else
+            XRaiseWindow(m_display, w);
+        XFlush(m_display);
         handleQueued();
         return 1;
     }
@@ -287,7 +294,7 @@ int X11WindowSystem::bringToFront(WindowHandle id)
         if (Clock::now() >= deadline || !exists(w))
             break;
     }
-    XSelectInput(m_display, w, m_watched.count(w) ? PropertyChangeMask : NoEventMask);
+    XSelectInput(m_display, w, PropertyChangeMask);
     XFlush(m_display);
     handleQueued();
     return result;
@@ -295,13 +302,14 @@ int X11WindowSystem::bringToFront(WindowHandle id)
 
 X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
 {
-    // Only the clients walked are watched: only their answers can be kept.
-    const bool watched = m_watched.count(w) > 0;
     if (const auto memo = m_states.find(w);
-        watched && memo != m_states.end() && current(memo->second.generation))
+        memo != m_states.end() && current(memo->second.generation))
         return memo->second;
     drainEvents();
     StateMemo s{m_generation, 0, 0};
+    // Watched from before the first read on, so that any change ends the
+    // answer's life (the property changes come as events from then on).
+    XSelectInput(m_display, w, PropertyChangeMask);
     XWindowAttributes a;
     if (XGetWindowAttributes(m_display, w, &a)) {
         const long wmState = m_x->wmState(w);
@@ -318,11 +326,9 @@ X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
         }
     }
     handleQueued();
-    if (watched) {
-        if (m_states.size() >= 64)
-            m_states.clear();
-        m_states[w] = s;
-    }
+    if (m_states.size() >= 64)
+        m_states.clear();
+    m_states[w] = s;
     return s;
 }
 
