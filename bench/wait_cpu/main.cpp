@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <unistd.h>
 
@@ -65,9 +66,14 @@ int main(int argc, char* argv[])
             QCoreApplication::processEvents();
     });
 
-    const auto share = [](const Usage& u) {
-        return QStringLiteral("%1 % of a core (program %2 %, X server %3 %; %4 passes)")
-            .arg(bench::fixed(u.total()), bench::fixed(u.program), bench::fixed(u.server))
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(server));
+    const QString serverName = comm.open(QIODevice::ReadOnly)
+                                   ? QString::fromLocal8Bit(comm.readAll().trimmed())
+                                   : QStringLiteral("X server");
+    const auto share = [&](const Usage& u) {
+        return QStringLiteral("%1 % of a core (program %2 %, %3 %4 %; %5 passes)")
+            .arg(bench::fixed(u.total()), bench::fixed(u.program), serverName,
+                 bench::fixed(u.server))
             .arg(u.passes);
     };
     bench::printRow(QStringLiteral("CPU while waiting %1 s for a window that never appears, "

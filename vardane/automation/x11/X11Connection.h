@@ -33,6 +33,7 @@ struct Atoms
     Atom compoundText;
     Atom wmState;
     Atom timestamp; // a property of our own window, touched to learn the server time
+    Atom wake;      // a message we send ourselves to wake our own wait
 };
 
 // WM_STATE values (ICCCM).
@@ -51,6 +52,8 @@ public:
 
     Display* display() const { return m_display; }
     Window root() const { return m_root; }
+    // An unmapped window of our own (never shown, never managed).
+    Window ownWindow() const { return m_own; }
     const Atoms& atoms() const { return m_atoms; }
     int fd() const;
 

@@ -193,6 +193,9 @@ void X11WindowSystem::requestActivation(Window w, bool windowManager)
 
 void X11WindowSystem::handle(const XEvent& event)
 {
+    if (event.type == ClientMessage && event.xclient.window == m_x->ownWindow() &&
+        event.xclient.message_type == m_x->atoms().wake)
+        return; // our own wake-up call: no news
     ++m_generation;
     if (event.type == MappingNotify) {
         XMappingEvent mapping = event.xmapping;
@@ -201,13 +204,29 @@ void X11WindowSystem::handle(const XEvent& event)
 }
 
 // Round trips read whatever events have arrived into Xlib's queue, where the
-// socket notifier cannot see them; handle them here so the queue never grows.
+// socket notifier cannot see them. They are handled here, so the queue never
+// grows; and since the caller's next wait would sleep through news that has
+// already been read, the server is asked to send us one more event, which
+// wakes that wait at once.
 void X11WindowSystem::handleQueued()
 {
+    bool news = false;
     while (QLength(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
+        const auto before = m_generation;
         handle(event);
+        news = news || m_generation != before;
+    }
+    if (news) {
+        XEvent wake{};
+        wake.xclient.type = ClientMessage;
+        wake.xclient.window = m_x->ownWindow();
+        wake.xclient.message_type = m_x->atoms().wake;
+        wake.xclient.format = 32;
+        // With no event mask the server delivers it to the window's creator: us.
+        XSendEvent(m_display, m_x->ownWindow(), False, NoEventMask, &wake);
+        XFlush(m_display);
     }
 }
 
