@@ -211,6 +211,7 @@ private slots:
     void capsLockDoesNotChangeTyping();
     void activateByTitle();
     void facadeWakesWhenAWindowAppears();
+    void newsReadDuringACallStillWakesTheWait();
     void withoutWindowManager();
 
 private:
@@ -612,6 +613,27 @@ void TestX11Backend::facadeWakesWhenAWindowAppears()
     XStoreName(m_x->display, w, "Renamed Window");
     XSync(m_x->display, False);
     QVERIFY(readable(backend->eventSource(), 5000));
+    XDestroyWindow(m_x->display, w);
+    XSync(m_x->display, False);
+}
+
+void TestX11Backend::newsReadDuringACallStillWakesTheWait()
+{
+    auto ws = openX11WindowSystem();
+    const int fd = ws->eventSource();
+    // Let earlier activity settle (the window manager may still be busy).
+    do
+        ws->drainEvents();
+    while (readable(fd, 200));
+    // The event is waiting in the socket when the call begins; its round trips
+    // read it into the library's queue, where no socket wait can see it.
+    const Window w = m_x->createTitled("Arriving Meanwhile");
+    XSync(m_x->display, False);
+    QVERIFY(readable(fd, 5000));
+    QVERIFY(!ws->activateByTitle("No Window Has This Title"));
+    // Still the connection must wake whoever waits next.
+    QVERIFY(readable(fd, 5000));
+    ws->drainEvents();
     XDestroyWindow(m_x->display, w);
     XSync(m_x->display, False);
 }

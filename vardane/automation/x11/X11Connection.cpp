@@ -89,13 +89,12 @@ Connection::Connection(Display* display) : m_display(display), m_root(DefaultRoo
                            "UTF8_STRING",
                            "COMPOUND_TEXT",
                            "WM_STATE",
-                           "_TINDREL_AUTOMATION_TIME",
-                           "_TINDREL_AUTOMATION_WAKE"};
+                           "_TINDREL_AUTOMATION_TIME"};
     constexpr int count = sizeof names / sizeof names[0];
     Atom atoms[count] = {};
     XInternAtoms(display, const_cast<char**>(names), count, False, atoms);
-    m_atoms = {atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5],  atoms[6],
-               atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12], atoms[13]};
+    m_atoms = {atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5], atoms[6],
+               atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12]};
 
     // Window creation, mapping and the window manager's root properties
     // (client list, active window) all wake whoever waits on this connection.
@@ -198,13 +197,35 @@ long Connection::wmState(Window w) const
     return state.empty() ? -1 : static_cast<long>(state[0]);
 }
 
-bool Connection::windowManagerPresent() const
+bool Connection::windowManagerPresent()
 {
+    if (m_manager != Manager::Unknown)
+        return m_manager == Manager::Present;
+    m_manager = Manager::Absent;
+    m_managerCheck = None;
     const auto check = longs(m_root, m_atoms.netSupportingWmCheck, XA_WINDOW);
     if (check.empty() || check[0] == None)
         return false;
-    const auto self = longs(check[0], m_atoms.netSupportingWmCheck, XA_WINDOW);
-    return !self.empty() && self[0] == check[0];
+    // Its destruction (the manager ending) and its own announcement (perhaps
+    // still to come) must reach us, wherever the window lives: selected
+    // before it is read, so that no change can slip in between.
+    m_managerCheck = check[0];
+    XSelectInput(m_display, m_managerCheck, StructureNotifyMask | PropertyChangeMask);
+    const auto self = longs(m_managerCheck, m_atoms.netSupportingWmCheck, XA_WINDOW);
+    if (self.empty() || self[0] != m_managerCheck)
+        return false;
+    m_manager = Manager::Present;
+    return true;
+}
+
+void Connection::noteEvent(const XEvent& event)
+{
+    if ((event.type == PropertyNotify && event.xproperty.window == m_root &&
+         event.xproperty.atom == m_atoms.netSupportingWmCheck) ||
+        (m_managerCheck != None &&
+         ((event.type == DestroyNotify && event.xdestroywindow.window == m_managerCheck) ||
+          (event.type == PropertyNotify && event.xproperty.window == m_managerCheck))))
+        m_manager = Manager::Unknown;
 }
 
 Window Connection::findClientBelow(Window frame, int depth) const
@@ -228,7 +249,7 @@ Window Connection::findClientBelow(Window frame, int depth) const
     return found;
 }
 
-std::vector<Window> Connection::clientsTopFirst() const
+std::vector<Window> Connection::clientsTopFirst()
 {
     std::vector<Window> clients;
     if (windowManagerPresent()) {

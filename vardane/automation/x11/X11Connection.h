@@ -33,7 +33,6 @@ struct Atoms
     Atom compoundText;
     Atom wmState;
     Atom timestamp; // a property of our own window, touched to learn the server time
-    Atom wake;      // a message we send ourselves to wake our own wait
 };
 
 // WM_STATE values (ICCCM).
@@ -52,8 +51,6 @@ public:
 
     Display* display() const { return m_display; }
     Window root() const { return m_root; }
-    // An unmapped window of our own (never shown, never managed).
-    Window ownWindow() const { return m_own; }
     const Atoms& atoms() const { return m_atoms; }
     int fd() const;
 
@@ -70,9 +67,12 @@ public:
 
     // True while a window manager announces itself, the announcement being
     // confirmed by its own check window (a dead manager leaves a stale one).
-    bool windowManagerPresent() const;
+    // The answer is kept until an event says otherwise (see noteEvent).
+    bool windowManagerPresent();
     // Client windows, topmost first.
-    std::vector<Window> clientsTopFirst() const;
+    std::vector<Window> clientsTopFirst();
+    // To be shown every event received: forgets what it makes stale.
+    void noteEvent(const XEvent& event);
 
     // A current server timestamp, learnt from a property change on a window
     // of our own (CurrentTime is refused by window managers for activation).
@@ -98,6 +98,8 @@ private:
     Window m_root = 0;
     Window m_own = 0; // unmapped, for server timestamps
     Atoms m_atoms{};
+    enum class Manager { Unknown, Present, Absent } m_manager = Manager::Unknown;
+    Window m_managerCheck = None; // the window the root names as the manager's check
 };
 
 } // namespace automation::x11

@@ -10,6 +10,10 @@
 #include <cstdio>
 #include <map>
 
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 namespace automation {
 
 namespace {
@@ -28,7 +32,31 @@ public:
     explicit X11WindowSystem(std::unique_ptr<Connection> connection)
         : m_x(std::move(connection)), m_display(m_x->display()), m_keyboard(m_display)
     {
+        // The event source is readable when the server has sent something or
+        // when news has been read already (see handleQueued): one descriptor
+        // watching the connection and a wake-up counter of our own.
+        m_wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        m_source = epoll_create1(EPOLL_CLOEXEC);
+        epoll_event server{};
+        server.events = EPOLLIN;
+        server.data.fd = m_x->fd();
+        epoll_event wake{};
+        wake.events = EPOLLIN;
+        wake.data.fd = m_wake;
+        if (m_wake < 0 || m_source < 0 ||
+            epoll_ctl(m_source, EPOLL_CTL_ADD, m_x->fd(), &server) != 0 ||
+            epoll_ctl(m_source, EPOLL_CTL_ADD, m_wake, &wake) != 0) {
+            // Without them the connection alone wakes the wait (up to the
+            // short wake-up later when news was read during a call).
+            if (m_wake >= 0)
+                ::close(m_wake);
+            if (m_source >= 0)
+                ::close(m_source);
+            m_wake = m_source = -1;
+        }
     }
+    X11WindowSystem(const X11WindowSystem&) = delete;
+    X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
     WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
     int bringToFront(WindowHandle window) override;
@@ -38,9 +66,21 @@ public:
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
 
-    int eventSource() const override { return m_x->fd(); }
+    ~X11WindowSystem() override
+    {
+        if (m_wake >= 0)
+            ::close(m_wake);
+        if (m_source >= 0)
+            ::close(m_source);
+    }
+
+    int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
     void drainEvents() override
     {
+        if (m_wake >= 0) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const auto n = ::read(m_wake, &count, sizeof count);
+        }
         m_x->drain([this](const XEvent& e) { handle(e); });
     }
 
@@ -85,6 +125,8 @@ private:
     std::uint64_t m_generation = 1; // counts the events received
     std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
     std::map<Window, StateMemo> m_states;
+    int m_wake = -1;   // eventfd: raised when news was read during a call
+    int m_source = -1; // epoll over the connection and m_wake
 };
 
 std::vector<Window> X11WindowSystem::clients()
@@ -193,40 +235,30 @@ void X11WindowSystem::requestActivation(Window w, bool windowManager)
 
 void X11WindowSystem::handle(const XEvent& event)
 {
-    if (event.type == ClientMessage && event.xclient.window == m_x->ownWindow() &&
-        event.xclient.message_type == m_x->atoms().wake)
-        return; // our own wake-up call: no news
     ++m_generation;
+    m_x->noteEvent(event);
     if (event.type == MappingNotify) {
         XMappingEvent mapping = event.xmapping;
         XRefreshKeyboardMapping(&mapping);
     }
 }
 
-// Round trips read whatever events have arrived into Xlib's queue, where the
-// socket notifier cannot see them. They are handled here, so the queue never
-// grows; and since the caller's next wait would sleep through news that has
-// already been read, the server is asked to send us one more event, which
-// wakes that wait at once.
+// Round trips (and flushes) read whatever events have arrived off the socket
+// into the library's queues, where no wait on the socket can see them. They
+// are handled here, with anything else already sent, so the queues never
+// grow; and as the caller's next wait would sleep through news that has
+// already been read, the wake-up counter is raised so that it returns at once.
 void X11WindowSystem::handleQueued()
 {
     bool news = false;
-    while (QLength(m_display) > 0) {
-        XEvent event;
-        XNextEvent(m_display, &event);
+    m_x->drain([&](const XEvent& event) {
         const auto before = m_generation;
         handle(event);
         news = news || m_generation != before;
-    }
-    if (news) {
-        XEvent wake{};
-        wake.xclient.type = ClientMessage;
-        wake.xclient.window = m_x->ownWindow();
-        wake.xclient.message_type = m_x->atoms().wake;
-        wake.xclient.format = 32;
-        // With no event mask the server delivers it to the window's creator: us.
-        XSendEvent(m_display, m_x->ownWindow(), False, NoEventMask, &wake);
-        XFlush(m_display);
+    });
+    if (news && m_wake >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(m_wake, &one, sizeof one);
     }
 }
 
