@@ -55,6 +55,13 @@ public:
             m_wake = m_source = -1;
         }
     }
+    ~X11WindowSystem() override
+    {
+        if (m_wake >= 0)
+            ::close(m_wake);
+        if (m_source >= 0)
+            ::close(m_source);
+    }
     X11WindowSystem(const X11WindowSystem&) = delete;
     X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
@@ -65,14 +72,6 @@ public:
     void restoreWindow(WindowHandle window) override;
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
-
-    ~X11WindowSystem() override
-    {
-        if (m_wake >= 0)
-            ::close(m_wake);
-        if (m_source >= 0)
-            ::close(m_source);
-    }
 
     int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
     void drainEvents() override
