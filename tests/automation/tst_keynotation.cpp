@@ -21,8 +21,7 @@ KeyStroke ch(char32_t c)
 
 } // namespace
 
-class TestKeyNotation : public QObject
-{
+class TestKeyNotation : public QObject {
     Q_OBJECT
 private slots:
     void notation_data();
@@ -39,8 +38,7 @@ void TestKeyNotation::notation_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<std::vector<KeyStroke>>("keys");
 
-    QTest::newRow("alt chord is the lower-case key")
-        << "%F" << std::vector<KeyStroke>{{K::AltChord, U'f'}};
+    QTest::newRow("alt chord is the lower-case key") << "%F" << std::vector<KeyStroke>{{K::AltChord, U'f'}};
     QTest::newRow("alt with lower case") << "%c" << std::vector<KeyStroke>{{K::AltChord, U'c'}};
     QTest::newRow("alt digit") << "%1" << std::vector<KeyStroke>{{K::AltChord, U'1'}};
     QTest::newRow("tilde is enter") << "~" << std::vector<KeyStroke>{{K::Enter, 0}};
@@ -48,19 +46,16 @@ void TestKeyNotation::notation_data()
     QTest::newRow("break") << "{BREAK}" << std::vector<KeyStroke>{{K::Break, 0}};
     QTest::newRow("letter as itself") << "P" << std::vector<KeyStroke>{ch(U'P')};
     QTest::newRow("empty") << "" << std::vector<KeyStroke>{};
-    QTest::newRow("mixed") << "%Fa~{TAB}b"
-                           << std::vector<KeyStroke>{{K::AltChord, U'f'},
-                                                     ch(U'a'),
-                                                     {K::Enter, 0},
-                                                     {K::Tab, 0},
-                                                     ch(U'b')};
+    QTest::newRow("mixed")
+        << "%Fa~{TAB}b" << std::vector<KeyStroke>{{K::AltChord, U'f'}, ch(U'a'), {K::Enter, 0},
+                                                   {K::Tab, 0}, ch(U'b')};
     QTest::newRow("other punctuation as itself")
-        << "+^()[]}" << std::vector<KeyStroke>{ch(U'+'), ch(U'^'), ch(U'('), ch(U')'),
-                                               ch(U'['), ch(U']'), ch(U'}')};
+        << "+^()[]}" << std::vector<KeyStroke>{ch(U'+'), ch(U'^'), ch(U'('), ch(U')'), ch(U'['),
+                                                ch(U']'), ch(U'}')};
     QTest::newRow("escaped command characters")
         << "{~}{%}{{}{}}" << std::vector<KeyStroke>{ch(U'~'), ch(U'%'), ch(U'{'), ch(U'}')};
-    QTest::newRow("non-ASCII as itself")
-        << QString::fromUtf8("é Ü") << std::vector<KeyStroke>{ch(U'é'), ch(U' '), ch(U'Ü')};
+    QTest::newRow("non-ASCII as itself") << QString::fromUtf8("é Ü")
+                                          << std::vector<KeyStroke>{ch(U'é'), ch(U' '), ch(U'Ü')};
 }
 
 void TestKeyNotation::notation()
@@ -119,8 +114,7 @@ void TestKeyNotation::describeRoundTrips()
     const auto back = parseKeyNotation(u32(describeKeys(literal).c_str()));
     QVERIFY(back.ok);
     QCOMPARE(back.keys, literal);
-    QCOMPARE(describeKeys(parseKeyNotation(U"%F~{TAB}{BREAK}x").keys),
-             std::string("%F~{TAB}{BREAK}x"));
+    QCOMPARE(describeKeys(parseKeyNotation(U"%F~{TAB}{BREAK}x").keys), std::string("%F~{TAB}{BREAK}x"));
 }
 
 void TestKeyNotation::utf8Decoding()
@@ -128,12 +122,10 @@ void TestKeyNotation::utf8Decoding()
     QVERIFY(decodeUtf8("a\xC3\xA9") == U"aé");
     QVERIFY(decodeUtf8("\xF0\x9F\x8E\xA4") == U"\U0001F3A4");
     // Invalid bytes become U+FFFD, one each, and decoding goes on.
-    QVERIFY(decodeUtf8("a\xFF"
-                       "b") == U"a\uFFFDb");
+    QVERIFY(decodeUtf8("a\xFF" "b") == U"a\uFFFDb");
     QVERIFY(decodeUtf8("\xC3") == U"\uFFFD");
-    QVERIFY(decodeUtf8("\xE2\x82"
-                       "x") == U"\uFFFDx");
-    QVERIFY(decodeUtf8("\xC0\xAF") == U"\uFFFD");     // overlong
+    QVERIFY(decodeUtf8("\xE2\x82" "x") == U"\uFFFDx");
+    QVERIFY(decodeUtf8("\xC0\xAF") == U"\uFFFD"); // overlong
     QVERIFY(decodeUtf8("\xED\xA0\x80") == U"\uFFFD"); // surrogate
 }
 
