@@ -1,10 +1,454 @@
 #include "X11WindowSystem.h"
 
+#include "X11Connection.h"
+#include "X11Keyboard.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 namespace automation {
 
-std::unique_ptr<WindowSystem> openX11WindowSystem(const char*)
+namespace {
+
+using x11::Connection;
+using Clock = std::chrono::steady_clock;
+
+// EWMH source indication of an activation request: a pager or taskbar, that
+// is, on the user's behalf. Window managers honour it without the focus
+// stealing checks they apply to applications.
+constexpr long ActivationFromPager = 2;
+
+class X11WindowSystem final : public WindowSystem
 {
-    return nullptr;
+public:
+    explicit X11WindowSystem(std::unique_ptr<Connection> connection)
+        : m_x(std::move(connection)), m_display(m_x->display()), m_keyboard(m_display)
+    {
+        // The event source is readable when the server has sent something or
+        // when news has been read already (see handleQueued): one descriptor
+        // watching the connection and a wake-up counter of our own.
+        m_wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        m_source = epoll_create1(EPOLL_CLOEXEC);
+        epoll_event server{};
+        server.events = EPOLLIN;
+        server.data.fd = m_x->fd();
+        epoll_event wake{};
+        wake.events = EPOLLIN;
+        wake.data.fd = m_wake;
+        if (m_wake < 0 || m_source < 0 ||
+            epoll_ctl(m_source, EPOLL_CTL_ADD, m_x->fd(), &server) != 0 ||
+            epoll_ctl(m_source, EPOLL_CTL_ADD, m_wake, &wake) != 0) {
+            // Without them the connection alone wakes the wait (up to the
+            // short wake-up later when news was read during a call).
+            if (m_wake >= 0)
+                ::close(m_wake);
+            if (m_source >= 0)
+                ::close(m_source);
+            m_wake = m_source = -1;
+        }
+    }
+    ~X11WindowSystem() override
+    {
+        if (m_wake >= 0)
+            ::close(m_wake);
+        if (m_source >= 0)
+            ::close(m_source);
+    }
+    X11WindowSystem(const X11WindowSystem&) = delete;
+    X11WindowSystem& operator=(const X11WindowSystem&) = delete;
+
+    WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
+    int bringToFront(WindowHandle window) override;
+    int isWindowShown(WindowHandle window) override;
+    int isMinimized(WindowHandle window) override;
+    void restoreWindow(WindowHandle window) override;
+    bool activateByTitle(const std::string& title) override;
+    bool sendKeys(const std::vector<KeyStroke>& keys) override;
+
+    int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
+    void drainEvents() override
+    {
+        if (m_wake >= 0) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const auto n = ::read(m_wake, &count, sizeof count);
+        }
+        m_x->drain([this](const XEvent& e) { handle(e); });
+    }
+
+private:
+    std::vector<Window> clients();
+    bool exists(Window w) const;
+    bool isReal(Window w) const;
+    bool isDialog(Window w) const;
+    bool focusInside(Window w) const;
+    bool isActive(Window w, bool windowManager) const;
+    void requestActivation(Window w, bool windowManager);
+    void sendActivationMessage(Window w);
+    void handle(const XEvent& event);
+    void handleQueued();
+
+    // Answers are kept until the server next reports a change. Every change
+    // that can alter an answer arrives as an event: the root's children and
+    // properties (client list, stacking, active window, the manager's check
+    // window) and the properties of every top-level window looked at (title,
+    // WM_STATE, _NET_WM_STATE, window type, transient owner), each watched
+    // before its properties are read. A client mapping or unmapping itself
+    // shows in WM_STATE under a window manager and on the root without one.
+    // So while nothing happens a polling loop costs no round trip at all, and
+    // neither the program nor the server wakes up for it.
+    struct FoundMemo
+    {
+        std::uint64_t generation;
+        Window window;
+    };
+    struct StateMemo
+    {
+        std::uint64_t generation;
+        int shown;
+        int minimized;
+    };
+    bool current(std::uint64_t generation);
+    StateMemo state(Window w);
+
+    std::unique_ptr<Connection> m_x;
+    Display* m_display;
+    x11::Keyboard m_keyboard;
+    std::uint64_t m_generation = 1; // counts the events received
+    std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
+    std::map<Window, StateMemo> m_states;
+    int m_wake = -1;   // eventfd: raised when news was read during a call
+    int m_source = -1; // epoll over the connection and m_wake
+};
+
+std::vector<Window> X11WindowSystem::clients()
+{
+    auto list = m_x->clientsTopFirst();
+    // A retitled window must wake a waiting loop just as a new one does, and
+    // kept answers depend on the clients' properties: watch them. Selected
+    // anew on every walk, before their properties are read, because window
+    // ids are reused: a new window may carry the id of one watched before.
+    for (const Window w : list)
+        XSelectInput(m_display, w, PropertyChangeMask);
+    return list;
+}
+
+bool X11WindowSystem::exists(Window w) const
+{
+    XWindowAttributes a;
+    return w != None && XGetWindowAttributes(m_display, w, &a) != 0;
+}
+
+// A window that really is on the screen or minimised, as opposed to the
+// unmapped helper windows toolkits keep (with titles) and to popups.
+bool X11WindowSystem::isReal(Window w) const
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_display, w, &a) || a.override_redirect)
+        return false;
+    if (a.map_state == IsViewable)
+        return true;
+    const long state = m_x->wmState(w);
+    return state == x11::NormalStateValue || state == x11::IconicStateValue;
+}
+
+bool X11WindowSystem::isDialog(Window w) const
+{
+    const auto& atoms = m_x->atoms();
+    const auto types = m_x->longs(w, atoms.netWmWindowType, XA_ATOM);
+    if (std::find(types.begin(), types.end(), atoms.netWmWindowTypeDialog) != types.end())
+        return true;
+    const auto owner = m_x->longs(w, XA_WM_TRANSIENT_FOR, XA_WINDOW);
+    return !owner.empty() && owner[0] != None;
+}
+
+bool X11WindowSystem::focusInside(Window w) const
+{
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(m_display, &focus, &revert);
+    for (int depth = 0; depth < 64; ++depth) {
+        if (focus == w)
+            return true;
+        if (focus == None || focus == PointerRoot || focus == m_x->root())
+            return false;
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(m_display, focus, &rootReturn, &parent, &children, &n))
+            return false;
+        if (children)
+            XFree(children);
+        focus = parent;
+    }
+    return false;
+}
+
+bool X11WindowSystem::isActive(Window w, bool windowManager) const
+{
+    if (windowManager) {
+        const auto active = m_x->longs(m_x->root(), m_x->atoms().netActiveWindow, XA_WINDOW);
+        if (active.empty() || active[0] != w)
+            return false;
+    }
+    return focusInside(w);
+}
+
+void X11WindowSystem::sendActivationMessage(Window w)
+{
+    const auto active = m_x->longs(m_x->root(), m_x->atoms().netActiveWindow, XA_WINDOW);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = m_x->atoms().netActiveWindow;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = ActivationFromPager;
+    event.xclient.data.l[1] = static_cast<long>(m_x->serverTime());
+    event.xclient.data.l[2] = active.empty() ? 0 : static_cast<long>(active[0]);
+    XSendEvent(m_display, m_x->root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XFlush(m_display);
+}
+
+void X11WindowSystem::requestActivation(Window w, bool windowManager)
+{
+    if (windowManager) {
+        sendActivationMessage(w);
+        return;
+    }
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(m_display, w, &a) || a.map_state != IsViewable)
+        return; // focus cannot go to an unmapped window
+    XRaiseWindow(m_display, w);
+    XSetInputFocus(m_display, w, RevertToParent, CurrentTime);
+    XSync(m_display, False);
+}
+
+void X11WindowSystem::handle(const XEvent& event)
+{
+    ++m_generation;
+    m_x->noteEvent(event);
+    if (event.type == MappingNotify) {
+        XMappingEvent mapping = event.xmapping;
+        XRefreshKeyboardMapping(&mapping);
+    }
+}
+
+// Round trips (and flushes) read whatever events have arrived off the socket
+// into the library's queues, where no wait on the socket can see them. They
+// are handled here, with anything else already sent, so the queues never
+// grow; and as the caller's next wait would sleep through news that has
+// already been read, the wake-up counter is raised so that it returns at once.
+void X11WindowSystem::handleQueued()
+{
+    bool news = false;
+    m_x->drain([&](const XEvent& event) {
+        const auto before = m_generation;
+        handle(event);
+        news = news || m_generation != before;
+    });
+    if (news && m_wake >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto n = ::write(m_wake, &one, sizeof one);
+    }
+}
+
+// Reads what the server has sent (without waiting); true when nothing has
+// changed since the generation given.
+bool X11WindowSystem::current(std::uint64_t generation)
+{
+    drainEvents();
+    return generation == m_generation;
+}
+
+WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+{
+    const auto key = std::make_pair(cls, title);
+    if (const auto memo = m_found.find(key);
+        memo != m_found.end() && current(memo->second.generation))
+        return memo->second.window;
+    drainEvents();
+    const auto generation = m_generation;
+
+    Window found = None;
+    for (const Window w : clients()) {
+        const auto t = m_x->title(w);
+        if (!t || *t != title || !isReal(w))
+            continue;
+        if (cls == WindowClass::Dialog && !isDialog(w))
+            continue;
+        found = w;
+        break;
+    }
+    handleQueued(); // events that came during the walk make the answer stale at once
+    if (m_found.size() >= 64)
+        m_found.clear();
+    m_found[key] = {generation, found};
+    return found;
+}
+
+int X11WindowSystem::bringToFront(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    if (!exists(w))
+        return 0;
+    const bool windowManager = m_x->windowManagerPresent();
+    if (isActive(w, windowManager)) {
+        // Keys already go there; still ask for it to be raised (an active
+        // window may lie under one that opened without taking the focus).
+        if (windowManager)
+            sendActivationMessage(w);
+        else
+            XRaiseWindow(m_display, w);
+        XFlush(m_display);
+        handleQueued();
+        return 1;
+    }
+    if (!windowManager) {
+        requestActivation(w, false);
+        const int result = isActive(w, false) ? 1 : 0;
+        handleQueued();
+        return result;
+    }
+
+    // The manager answers asynchronously: repeat the request now and then and
+    // sleep on the connection in between. The active-window property changes
+    // on the root (watched) and focus arriving in the window (watched for
+    // the time being) wake the wait.
+    XSelectInput(m_display, w, PropertyChangeMask | FocusChangeMask);
+    const auto start = Clock::now();
+    const auto deadline = start + BringToFrontLimit;
+    auto nextRequest = start;
+    int result = 0;
+    for (;;) {
+        const auto now = Clock::now();
+        if (now >= nextRequest) {
+            sendActivationMessage(w);
+            nextRequest = now + ActivationResendInterval;
+        }
+        m_x->waitReadable(
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(nextRequest, deadline) - now));
+        m_x->drain([this](const XEvent& e) { handle(e); });
+        if (isActive(w, true)) {
+            result = 1;
+            break;
+        }
+        if (Clock::now() >= deadline || !exists(w))
+            break;
+    }
+    XSelectInput(m_display, w, PropertyChangeMask);
+    XFlush(m_display);
+    handleQueued();
+    return result;
+}
+
+X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
+{
+    if (const auto memo = m_states.find(w);
+        memo != m_states.end() && current(memo->second.generation))
+        return memo->second;
+    drainEvents();
+    StateMemo s{m_generation, 0, 0};
+    // Watched from before the first read on, so that any change ends the
+    // answer's life (the property changes come as events from then on).
+    XSelectInput(m_display, w, PropertyChangeMask);
+    XWindowAttributes a;
+    if (XGetWindowAttributes(m_display, w, &a)) {
+        const long wmState = m_x->wmState(w);
+        // A minimised window still counts as shown.
+        s.shown = a.map_state == IsViewable || wmState == x11::NormalStateValue ||
+                  wmState == x11::IconicStateValue;
+        if (wmState == x11::IconicStateValue) {
+            s.minimized = 1;
+        } else {
+            const auto& atoms = m_x->atoms();
+            const auto states = m_x->longs(w, atoms.netWmState, XA_ATOM);
+            s.minimized =
+                std::find(states.begin(), states.end(), atoms.netWmStateHidden) != states.end();
+        }
+    }
+    handleQueued();
+    if (m_states.size() >= 64)
+        m_states.clear();
+    m_states[w] = s;
+    return s;
+}
+
+int X11WindowSystem::isWindowShown(WindowHandle id)
+{
+    return state(static_cast<Window>(id)).shown;
+}
+
+int X11WindowSystem::isMinimized(WindowHandle id)
+{
+    return state(static_cast<Window>(id)).minimized;
+}
+
+void X11WindowSystem::restoreWindow(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    if (exists(w)) {
+        // Mapping an iconic window asks the manager to restore it (ICCCM);
+        // activation brings it up as well with managers that want that.
+        XMapWindow(m_display, w);
+        requestActivation(w, m_x->windowManagerPresent());
+        XFlush(m_display);
+    }
+    handleQueued();
+}
+
+bool X11WindowSystem::activateByTitle(const std::string& title)
+{
+    if (title.empty())
+        return false; // every title begins with it: no window is meant
+    // One walk, topmost first: the first window with exactly that title, else
+    // the first whose title begins with it.
+    Window exact = None;
+    Window prefix = None;
+    for (const Window w : clients()) {
+        const auto t = m_x->title(w);
+        if (!t || t->compare(0, title.size(), title) != 0 || !isReal(w))
+            continue;
+        if (t->size() == title.size()) {
+            exact = w;
+            break;
+        }
+        if (prefix == None)
+            prefix = w;
+    }
+    const Window target = exact != None ? exact : prefix;
+    if (target != None)
+        requestActivation(target, m_x->windowManagerPresent());
+    handleQueued();
+    return target != None;
+}
+
+bool X11WindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
+{
+    std::string error;
+    const bool sent = m_keyboard.send(keys, &error);
+    if (!sent)
+        std::fprintf(stderr, "SendKeystrokes: %s; nothing was sent\n", error.c_str());
+    handleQueued();
+    return sent;
+}
+
+} // namespace
+
+std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display)
+{
+    auto connection = Connection::open(display);
+    if (!connection)
+        return nullptr;
+    return std::make_unique<X11WindowSystem>(std::move(connection));
 }
 
 } // namespace automation

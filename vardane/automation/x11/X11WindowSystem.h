@@ -2,9 +2,19 @@
 
 #include "../WindowSystem.h"
 
+#include <chrono>
 #include <memory>
 
 namespace automation {
+
+// How long BringToFront waits for the window manager to make a window the
+// active one. It runs on the UI thread, and callers retry on failure, so the
+// wait is short: a manager that answers at all does so within a few tens of
+// milliseconds.
+inline constexpr std::chrono::milliseconds BringToFrontLimit{1000};
+// While waiting, the activation request is repeated this often (a request
+// that reaches a window still being mapped is dropped by some managers).
+inline constexpr std::chrono::milliseconds ActivationResendInterval{100};
 
 // Opens a connection of its own to the X server named by display (nullptr:
 // $DISPLAY). Returns nullptr when the server cannot be reached.
