@@ -15,6 +15,9 @@
 
 namespace recorder {
 
+using standin::StandinDialog;
+using standin::StandinMessageBox;
+
 namespace {
 
 // A row of buttons in the order given, right-aligned. (A QDialogButtonBox would
@@ -32,7 +35,7 @@ QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons)
 
 PropertiesDialog::PropertiesDialog(QWidget* owner, const QString& formatText,
                                    const QString& lengthText)
-    : QDialog(owner)
+    : StandinDialog(owner)
 {
     setObjectName(QStringLiteral("PropertiesDialog"));
     setWindowTitle(QStringLiteral("Properties for Sound"));
@@ -85,7 +88,8 @@ void PropertiesDialog::focusDefaultButton()
     m_ok->setFocus(Qt::OtherFocusReason);
 }
 
-SoundSelectionDialog::SoundSelectionDialog(QWidget* owner, qsizetype formatIndex) : QDialog(owner)
+SoundSelectionDialog::SoundSelectionDialog(QWidget* owner, qsizetype formatIndex)
+    : StandinDialog(owner)
 {
     setObjectName(QStringLiteral("SoundSelectionDialog"));
     setWindowTitle(QStringLiteral("Sound Selection"));
@@ -155,7 +159,8 @@ void SoundSelectionDialog::formatChanged(int index)
         m_attributes->addItem(soundFormats().at(index).attributes);
 }
 
-SaveAsDialog::SaveAsDialog(QWidget* owner, const QString& folder) : QDialog(owner), m_folder(folder)
+SaveAsDialog::SaveAsDialog(QWidget* owner, const QString& folder)
+    : StandinDialog(owner), m_folder(folder)
 {
     setObjectName(QStringLiteral("SaveAsDialog"));
     setWindowTitle(QStringLiteral("Save As"));
@@ -203,13 +208,13 @@ void SaveAsDialog::accept()
 
 void SaveAsDialog::finishSaved()
 {
-    QDialog::accept();
+    StandinDialog::accept();
 }
 
 SaveChangesQuestion::SaveChangesQuestion(QWidget* owner)
-    : QMessageBox(QMessageBox::Question, QStringLiteral("Sound Recorder"),
-                  QStringLiteral("Do you want to save changes to Sound?"),
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner)
+    : StandinMessageBox(QMessageBox::Question, QStringLiteral("Sound Recorder"),
+                        QStringLiteral("Do you want to save changes to Sound?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner)
 {
     setObjectName(QStringLiteral("SaveChangesQuestion"));
     setModal(true);
@@ -219,7 +224,7 @@ SaveChangesQuestion::SaveChangesQuestion(QWidget* owner)
 
 void SaveChangesQuestion::showEvent(QShowEvent* event)
 {
-    QMessageBox::showEvent(event);
+    StandinMessageBox::showEvent(event);
     // The button box orders its buttons by the desktop's conventions; the
     // keys this question answers to are fixed: Yes, then No, then Cancel.
     QAbstractButton* yes = button(QMessageBox::Yes);

@@ -3,8 +3,7 @@
 // The recorder's dialogs. Each is modal and belongs to the window that opened
 // it (so the window system sees it as a dialog of that window).
 
-#include <QDialog>
-#include <QMessageBox>
+#include "StandinDialog.h"
 
 class QComboBox;
 class QLabel;
@@ -15,7 +14,7 @@ namespace recorder {
 
 // "Properties for Sound": the sound's details; "Convert Now..." (Alt+C) asks
 // for the selection dialog. OK is the default button and has the focus.
-class PropertiesDialog : public QDialog
+class PropertiesDialog : public standin::StandinDialog
 {
     Q_OBJECT
 public:
@@ -40,7 +39,7 @@ private:
 // "Sound Selection": the tab stops in order are Name (which has the focus when
 // the dialog opens), Save As..., Format, Attributes, OK, Cancel. Typing a
 // letter in a list chooses its first entry beginning with that letter.
-class SoundSelectionDialog : public QDialog
+class SoundSelectionDialog : public standin::StandinDialog
 {
     Q_OBJECT
 public:
@@ -62,7 +61,7 @@ private:
 // name, Save as type, Save (the default button), Cancel. Save does not close the
 // dialog by itself: it reports the typed name, and the recorder closes the
 // dialog once the file is written.
-class SaveAsDialog : public QDialog
+class SaveAsDialog : public standin::StandinDialog
 {
     Q_OBJECT
 public:
@@ -87,7 +86,7 @@ private:
 // The question on leaving with an unsaved recording: Yes (save first), No
 // (leave without saving), Cancel (stay). Yes has the focus and the tab order
 // is Yes, No, Cancel, so Tab then Enter answers No.
-class SaveChangesQuestion : public QMessageBox
+class SaveChangesQuestion : public standin::StandinMessageBox
 {
     Q_OBJECT
 public:

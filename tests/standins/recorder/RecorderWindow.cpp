@@ -2,6 +2,7 @@
 
 #include "ClassicMenu.h"
 #include "RecorderDialogs.h"
+#include "StandinApplication.h"
 #include "StandinLog.h"
 
 #include <QCloseEvent>
@@ -166,7 +167,8 @@ void RecorderWindow::openProperties()
     m_properties->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_properties, &PropertiesDialog::convertRequested, this,
             &RecorderWindow::openSelection);
-    connect(m_properties, &QDialog::finished, this, [](int result) {
+    connect(m_properties, &QDialog::finished, this, [this](int result) {
+        m_properties = nullptr;
         log({QStringLiteral("closed"), QStringLiteral("Properties for Sound"),
              result == QDialog::Accepted ? QStringLiteral("OK") : QStringLiteral("Cancel")});
     });
@@ -184,12 +186,14 @@ void RecorderWindow::openSelection()
     m_selection = new SoundSelectionDialog(m_properties, m_format);
     m_selection->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_selection, &QDialog::finished, this, [this](int result) {
+        const qsizetype chosen = m_selection ? m_selection->chosenFormat() : m_format;
+        m_selection = nullptr;
         const bool ok = result == QDialog::Accepted;
         log({QStringLiteral("closed"), QStringLiteral("Sound Selection"),
              ok ? QStringLiteral("OK") : QStringLiteral("Cancel")});
-        if (ok && m_selection) {
+        if (ok) {
             // The choice applies to the sound from now on, recorded or not yet.
-            m_format = m_selection->chosenFormat();
+            m_format = chosen;
             log({QStringLiteral("format"), format().name, format().token});
             updateStatus();
         }
@@ -211,6 +215,7 @@ void RecorderWindow::openSaveAs()
     m_saveAs->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_saveAs, &SaveAsDialog::saveRequested, this, &RecorderWindow::saveRequested);
     connect(m_saveAs, &QDialog::finished, this, [this](int result) {
+        m_saveAs = nullptr;
         const bool saved = result == QDialog::Accepted;
         log({QStringLiteral("closed"), QStringLiteral("Save As"),
              saved ? QStringLiteral("Save") : QStringLiteral("Cancel")});
@@ -232,8 +237,9 @@ void RecorderWindow::saveRequested(const QString& typedName)
 
     auto refuse = [this, &path](const QString& reason, const QString& advice) {
         log({QStringLiteral("save-error"), path, reason});
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Sound Recorder"),
-                                    path + QLatin1Char('\n') + advice, QMessageBox::Ok, m_saveAs);
+        auto* box = new standin::StandinMessageBox(
+            QMessageBox::Warning, QStringLiteral("Sound Recorder"),
+            path + QLatin1Char('\n') + advice, QMessageBox::Ok, m_saveAs);
         box->setObjectName(QStringLiteral("SaveError"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setModal(true);
@@ -264,7 +270,8 @@ void RecorderWindow::saveRequested(const QString& typedName)
     }
     log({QStringLiteral("saved"), path, format().token});
     m_modified = false;
-    m_saveAs->finishSaved();
+    if (m_saveAs)
+        m_saveAs->finishSaved();
     if (m_leaveAfterSave)
         leave();
 }
@@ -282,8 +289,10 @@ void RecorderWindow::exitProgram()
     m_question = new SaveChangesQuestion(this);
     m_question->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_question, &QDialog::finished, this, [this] {
-        if (m_question)
-            questionAnswered(m_question->standardButton(m_question->clickedButton()));
+        SaveChangesQuestion* question = m_question;
+        m_question = nullptr;
+        if (question)
+            questionAnswered(question->standardButton(question->clickedButton()));
     });
     m_question->show();
 }

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +74,7 @@ private slots:
     void recordingIsSavedAsTyped();
     void missingFolderKeepsTheDialogOpen();
     void existingFileIsReplaced();
+    void keysQueuedForAClosedDialogGoWhereTheKeyboardIs();
     void leavingWithUnsavedRecordingAsks_data();
     void leavingWithUnsavedRecordingAsks();
 
@@ -129,6 +131,7 @@ void TestRecorder::convertToGsm()
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->selectionDialog(), Wait);
     QVERIFY(enter());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->propertiesDialog(), Wait);
+    QVERIFY(waitActive(RecorderTitle));
 }
 
 // The file name typed literally, then "{TAB}", "{TAB}", "~".
@@ -304,6 +307,67 @@ void TestRecorder::existingFileIsReplaced()
     QVERIFY(lines.indexOf(QStringLiteral("overwrite\t") + path) <
             lines.indexOf(QStringLiteral("saved\t%1\tpcm16").arg(path)));
     QVERIFY(lines.contains(QStringLiteral("overwrite\t") + path));
+}
+
+// The wizard queues its keys without waiting; the window system then gives
+// the keys that follow a dialog's last key to that dialog, which has closed
+// by the time they are read.
+void TestRecorder::keysQueuedForAClosedDialogGoWhereTheKeyboardIs()
+{
+    start(true);
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("P")));
+    QVERIFY(waitActive(QStringLiteral("Properties for Sound")));
+    QVERIFY(alt('c'));
+    QVERIFY(waitActive(QStringLiteral("Sound Selection")));
+    QVERIFY(tab() && tab() && type(QStringLiteral("G")) && tab() && tab());
+    const QPointer<QWidget> selectionKeys = QApplication::focusWidget();
+    QVERIFY(enter());
+    QVERIFY(!m_window->selectionDialog());
+    QVERIFY(selectionKeys && !selectionKeys->isVisible());
+    auto queuedEnter = [](QWidget* to) {
+        QTest::sendKeyEvent(QTest::Click, to, Qt::Key_Return, QStringLiteral("\r"), {});
+    };
+    queuedEnter(selectionKeys); // confirms the properties behind
+    QVERIFY(!m_window->propertiesDialog());
+    queuedEnter(selectionKeys); // reaches the main window, harmlessly
+    QCOMPARE(m_window->format().token, QStringLiteral("gsm610"));
+
+    QVERIFY(waitActive(RecorderTitle));
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("A")));
+    QVERIFY(waitActive(QStringLiteral("Save As")));
+    const QString path = m_dir->filePath(QStringLiteral("queued.wav"));
+    QVERIFY(type(path) && tab() && tab());
+    const QPointer<QWidget> saveKeys = QApplication::focusWidget();
+    QSignalSpy exited(m_window.get(), &RecorderWindow::exitRequested);
+    QVERIFY(enter());
+    QVERIFY(!m_window->saveAsDialog());
+    QVERIFY(saveKeys);
+    // "%F", "X" right behind the Enter that saved.
+    QTest::sendKeyEvent(QTest::Click, saveKeys, Qt::Key_F, QStringLiteral("f"), Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), Wait);
+    QVERIFY(type(QStringLiteral("X")));
+    QTRY_COMPARE_WITH_TIMEOUT(exited.size(), 1, Wait);
+    QCOMPARE(readWav(path).format, SF_FORMAT_WAV | SF_FORMAT_GSM610);
+
+    const QStringList lines = log();
+    const auto from = [&lines](const QString& line) { return lines.mid(lines.indexOf(line)); };
+    QCOMPARE(from(QStringLiteral("closed\tSound Selection\tOK")).mid(0, 8),
+             (QStringList{QStringLiteral("closed\tSound Selection\tOK"),
+                          QStringLiteral("format\tGSM 6.10\tgsm610"),
+                          QStringLiteral("redirected\tSound Selection\tProperties for Sound"),
+                          QStringLiteral("key\tProperties for Sound\tReturn\t\\r"),
+                          QStringLiteral("hidden\tProperties for Sound"),
+                          QStringLiteral("closed\tProperties for Sound\tOK"),
+                          QStringLiteral("redirected\tSound Selection\tSound - Sound Recorder"),
+                          QStringLiteral("key\tSound - Sound Recorder\tReturn\t\\r")}));
+    QCOMPARE(from(QStringLiteral("closed\tSave As\tSave")),
+             (QStringList{QStringLiteral("closed\tSave As\tSave"),
+                          QStringLiteral("redirected\tSave As\tSound - Sound Recorder"),
+                          QStringLiteral("key\tSound - Sound Recorder\tAlt+F\tf\tshortcut"),
+                          QStringLiteral("key\tmenu:File\tShift+X\tX"), QStringLiteral("exit"),
+                          QStringLiteral("hidden\tSound - Sound Recorder")}));
 }
 
 void TestRecorder::leavingWithUnsavedRecordingAsks_data()
