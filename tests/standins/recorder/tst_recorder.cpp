@@ -147,6 +147,8 @@ void TestRecorder::saveAs(const QString& path)
 void TestRecorder::compressedFormatIsChosenByTheWizardsKeys()
 {
     start(false);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(alt('f'));
     QVERIFY(type(QStringLiteral("P")));
     QVERIFY(waitActive(QStringLiteral("Properties for Sound")));
@@ -218,9 +220,13 @@ void TestRecorder::recordingIsSavedAsTyped()
     QFETCH(int, sampleRate);
 
     start(true);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(m_window->isRecording(), Wait);
     if (compressed)
         convertToGsm();
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(m_window->isRecording());
     QVERIFY(press(Qt::Key_Pause, QString())); // "{BREAK}"
     QVERIFY(!m_window->isRecording());
@@ -229,6 +235,8 @@ void TestRecorder::recordingIsSavedAsTyped()
     QVERIFY(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/[12-06-98]03 45 12PM.wav");
     saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
 
     const WavInfo wav = readWav(path);
@@ -271,9 +279,13 @@ void TestRecorder::recordingIsSavedAsTyped()
 void TestRecorder::missingFolderKeepsTheDialogOpen()
 {
     start(true);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
     const QString path = m_dir->filePath(QStringLiteral("Voice Files/[01-02-03]12 05 09AM.wav"));
     saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(waitActive(QStringLiteral("Sound Recorder")));
     QVERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
     QVERIFY(m_window->saveAsDialog() && m_window->saveAsDialog()->isVisible());
@@ -293,6 +305,8 @@ void TestRecorder::missingFolderKeepsTheDialogOpen()
 void TestRecorder::existingFileIsReplaced()
 {
     start(true);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
     const QString path = m_dir->filePath(QStringLiteral("old.wav"));
     {
@@ -301,6 +315,8 @@ void TestRecorder::existingFileIsReplaced()
         old.write("not a sound");
     }
     saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
     QVERIFY(readWav(path).ok);
     const QStringList lines = log();
@@ -315,6 +331,8 @@ void TestRecorder::existingFileIsReplaced()
 void TestRecorder::keysQueuedForAClosedDialogGoWhereTheKeyboardIs()
 {
     start(true);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(alt('f'));
     QVERIFY(type(QStringLiteral("P")));
     QVERIFY(waitActive(QStringLiteral("Properties for Sound")));
@@ -392,6 +410,8 @@ void TestRecorder::leavingWithUnsavedRecordingAsks()
     QFETCH(bool, savesFirst);
 
     start(true);
+    if (QTest::currentTestFailed())
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(m_window->isRecording(), Wait);
     QSignalSpy exited(m_window.get(), &RecorderWindow::exitRequested);
     QVERIFY(alt('f'));
