@@ -48,8 +48,10 @@ public:
         QWidget* owner = StandinApplication::keyboardOwner();
         if (!owner || !owner->windowHandle() || !owner->windowHandle()->handle())
             return false;
-        auto* app = static_cast<StandinApplication*>(qApp);
-        app->logRedirect(app->formerTitle(key->event), StandinApplication::windowName(owner));
+        if (type == XCB_KEY_PRESS) {
+            auto* app = static_cast<StandinApplication*>(qApp);
+            app->logRedirect(app->formerTitle(key->event), StandinApplication::windowName(owner));
+        }
         key->event = static_cast<xcb_window_t>(owner->winId());
         key->child = XCB_NONE;
         return false;

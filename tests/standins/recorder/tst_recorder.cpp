@@ -74,6 +74,7 @@ private slots:
     void recordingIsSavedAsTyped();
     void missingFolderKeepsTheDialogOpen();
     void existingFileIsReplaced();
+    void nothingRecordedSavesAnEmptySound();
     void keysQueuedForAClosedDialogGoWhereTheKeyboardIs();
     void leavingWithUnsavedRecordingAsks_data();
     void leavingWithUnsavedRecordingAsks();
@@ -323,6 +324,24 @@ void TestRecorder::existingFileIsReplaced()
     QVERIFY(lines.indexOf(QStringLiteral("overwrite\t") + path) <
             lines.indexOf(QStringLiteral("saved\t%1\tpcm16").arg(path)));
     QVERIFY(lines.contains(QStringLiteral("overwrite\t") + path));
+}
+
+void TestRecorder::nothingRecordedSavesAnEmptySound()
+{
+    start(false);
+    if (QTest::currentTestFailed())
+        return;
+    convertToGsm();
+    if (QTest::currentTestFailed())
+        return;
+    const QString path = m_dir->filePath(QStringLiteral("empty")); // ".wav" is added
+    saveAs(path);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+    const WavInfo wav = readWav(path + QStringLiteral(".wav"));
+    QVERIFY(wav.ok);
+    QCOMPARE(wav.format, SF_FORMAT_WAV | SF_FORMAT_GSM610);
+    QCOMPARE(wav.frames, sf_count_t(0));
+    QVERIFY(log().contains(QStringLiteral("saved\t%1.wav\tgsm610").arg(path)));
 }
 
 // The wizard queues its keys without waiting; the window system then gives
