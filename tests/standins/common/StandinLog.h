@@ -1,0 +1,25 @@
+#pragma once
+
+// The event log of a stand-in program: one event a line, its fields separated
+// by a tab, UTF-8, appended to the file and handed to the system at once, so
+// that a test can wait on the file's content while the program runs.
+//
+// In a field a backslash, a tab, a line feed, a carriage return and any other
+// control character are written escaped (\\, \t, \n, \r, \xHH); everything
+// else is written as it is.
+
+#include <QString>
+#include <QStringList>
+
+namespace standin {
+
+// Appends to path from now on (an empty path: no log). False, with the reason,
+// when the file cannot be opened; the program then runs without a log.
+bool openLog(const QString& path, QString* error = nullptr);
+void closeLog();
+QString logPath();
+
+void log(const QStringList& fields);
+QString escapeField(const QString& text);
+
+} // namespace standin

@@ -1,0 +1,474 @@
+// The stand-in recorder driven with the keys the voice wizard sends it.
+
+#include "RecorderDialogs.h"
+#include "RecorderWindow.h"
+#include "SoundFile.h"
+#include "StandinLog.h"
+#include "StandinTestKeys.h"
+#include "StandinTestMain.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <memory>
+
+using namespace recorder;
+using namespace standin::testkeys;
+
+namespace {
+
+constexpr int Wait = 10000;
+const QString RecorderTitle = QStringLiteral("Sound - Sound Recorder");
+
+struct WavInfo
+{
+    bool ok = false;
+    int format = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    sf_count_t frames = 0;
+    double rms = 0;
+};
+
+WavInfo readWav(const QString& path)
+{
+    WavInfo result;
+    SF_INFO info{};
+    SNDFILE* sound = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!sound)
+        return result;
+    std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
+    const sf_count_t read = sf_readf_float(sound, samples.data(), info.frames);
+    sf_close(sound);
+    double sum = 0;
+    for (float s : samples)
+        sum += double(s) * s;
+    result.ok = read == info.frames;
+    result.format = info.format;
+    result.sampleRate = info.samplerate;
+    result.channels = info.channels;
+    result.frames = info.frames;
+    result.rms = samples.empty() ? 0 : std::sqrt(sum / samples.size());
+    return result;
+}
+
+} // namespace
+
+class TestRecorder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void compressedFormatIsChosenByTheWizardsKeys();
+    void recordingIsSavedAsTyped_data();
+    void recordingIsSavedAsTyped();
+    void missingFolderKeepsTheDialogOpen();
+    void existingFileIsReplaced();
+    void nothingRecordedSavesAnEmptySound();
+    void keysQueuedForAClosedDialogGoWhereTheKeyboardIs();
+    void leavingWithUnsavedRecordingAsks_data();
+    void leavingWithUnsavedRecordingAsks();
+
+private:
+    void start(bool autoRecord);
+    bool waitActive(const QString& title);
+    void convertToGsm();
+    void saveAs(const QString& path);
+    QStringList log() const { return readLog(m_dir->filePath(QStringLiteral("recorder.log"))); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<RecorderWindow> m_window;
+};
+
+void TestRecorder::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(standin::openLog(m_dir->filePath(QStringLiteral("recorder.log"))));
+}
+
+void TestRecorder::cleanup()
+{
+    m_window.reset();
+    standin::closeLog();
+    m_dir.reset();
+}
+
+void TestRecorder::start(bool autoRecord)
+{
+    RecorderOptions options;
+    options.autoRecord = autoRecord;
+    options.folder = m_dir->path();
+    m_window = std::make_unique<RecorderWindow>(options);
+    m_window->show();
+    QVERIFY(waitActive(RecorderTitle));
+}
+
+bool TestRecorder::waitActive(const QString& title)
+{
+    return QTest::qWaitFor([&] { return activeTitle() == title; }, Wait);
+}
+
+// "%F", "P"; "%C"; "{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"; then "~" until
+// the selection is gone and once more.
+void TestRecorder::convertToGsm()
+{
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("P")));
+    QVERIFY(waitActive(QStringLiteral("Properties for Sound")));
+    QVERIFY(alt('c'));
+    QVERIFY(waitActive(QStringLiteral("Sound Selection")));
+    QVERIFY(tab() && tab() && type(QStringLiteral("G")) && tab() && tab() && enter());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->selectionDialog(), Wait);
+    QVERIFY(enter());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->propertiesDialog(), Wait);
+    QVERIFY(waitActive(RecorderTitle));
+}
+
+// The file name typed literally, then "{TAB}", "{TAB}", "~".
+void TestRecorder::saveAs(const QString& path)
+{
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("A")));
+    QVERIFY(waitActive(QStringLiteral("Save As")));
+    QVERIFY(type(path));
+    QVERIFY(tab() && tab() && enter());
+}
+
+void TestRecorder::compressedFormatIsChosenByTheWizardsKeys()
+{
+    start(false);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("P")));
+    QVERIFY(waitActive(QStringLiteral("Properties for Sound")));
+    PropertiesDialog* properties = m_window->propertiesDialog();
+    QVERIFY(properties->isModal());
+    QCOMPARE(properties->parentWidget(), m_window.get());
+
+    QVERIFY(alt('c'));
+    QVERIFY(waitActive(QStringLiteral("Sound Selection")));
+    QVERIFY(m_window->selectionDialog()->isModal());
+    QVERIFY(tab() && tab());
+    QCOMPARE(QApplication::focusWidget(), m_window->selectionDialog()->formatList());
+    QVERIFY(type(QStringLiteral("G")));
+    QCOMPARE(m_window->selectionDialog()->formatList()->currentText(), QStringLiteral("GSM 6.10"));
+    QVERIFY(tab() && tab() && enter());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->selectionDialog(), Wait);
+    QCOMPARE(m_window->format().token, QStringLiteral("gsm610"));
+
+    // The wizard's Enter keys: the first confirms the properties, the rest
+    // reach the main window and change nothing.
+    QVERIFY(enter());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->propertiesDialog(), Wait);
+    QVERIFY(waitActive(RecorderTitle));
+    QVERIFY(enter() && enter());
+    QTest::qWait(50);
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_window->format().token, QStringLiteral("gsm610"));
+
+    const QStringList lines = log();
+    const QStringList expected{
+        QStringLiteral("shown\tSound - Sound Recorder"),
+        QStringLiteral("key\tSound - Sound Recorder\tAlt+F\tf\tshortcut"),
+        QStringLiteral("key\tmenu:File\tShift+P\tP"),
+        QStringLiteral("shown\tProperties for Sound"),
+        QStringLiteral("key\tProperties for Sound\tAlt+C\tc\tshortcut"),
+        QStringLiteral("shown\tSound Selection"),
+        QStringLiteral("key\tSound Selection\tTab\t\\t"),
+        QStringLiteral("key\tSound Selection\tTab\t\\t"),
+        QStringLiteral("key\tSound Selection\tShift+G\tG"),
+        QStringLiteral("key\tSound Selection\tTab\t\\t"),
+        QStringLiteral("key\tSound Selection\tTab\t\\t"),
+        QStringLiteral("key\tSound Selection\tReturn\t\\r"),
+        QStringLiteral("hidden\tSound Selection"),
+        QStringLiteral("closed\tSound Selection\tOK"),
+        QStringLiteral("format\tGSM 6.10\tgsm610"),
+        QStringLiteral("key\tProperties for Sound\tReturn\t\\r"),
+        QStringLiteral("hidden\tProperties for Sound"),
+        QStringLiteral("closed\tProperties for Sound\tOK"),
+        QStringLiteral("key\tSound - Sound Recorder\tReturn\t\\r"),
+        QStringLiteral("key\tSound - Sound Recorder\tReturn\t\\r"),
+    };
+    QCOMPARE(lines, expected);
+}
+
+void TestRecorder::recordingIsSavedAsTyped_data()
+{
+    QTest::addColumn<bool>("compressed");
+    QTest::addColumn<int>("fileFormat");
+    QTest::addColumn<int>("sampleRate");
+    QTest::newRow("compressed") << true << (SF_FORMAT_WAV | SF_FORMAT_GSM610) << 8000;
+    QTest::newRow("not converted") << false << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 22050;
+}
+
+void TestRecorder::recordingIsSavedAsTyped()
+{
+    QFETCH(bool, compressed);
+    QFETCH(int, fileFormat);
+    QFETCH(int, sampleRate);
+
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->isRecording(), Wait);
+    if (compressed)
+        convertToGsm();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(m_window->isRecording());
+    QVERIFY(press(Qt::Key_Pause, QString())); // "{BREAK}"
+    QVERIFY(!m_window->isRecording());
+
+    const QString folder = m_dir->filePath(QStringLiteral("Voice ~%(x) [é]"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/[12-06-98]03 45 12PM.wav");
+    saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+
+    const WavInfo wav = readWav(path);
+    QVERIFY(wav.ok);
+    QCOMPARE(wav.format, fileFormat);
+    QCOMPARE(wav.sampleRate, sampleRate);
+    QCOMPARE(wav.channels, 1);
+    QVERIFY2(std::abs(double(wav.frames) - RecordingSeconds * sampleRate) < 0.05 * sampleRate,
+             qPrintable(QString::number(wav.frames)));
+    QVERIFY2(wav.rms > 0.1, qPrintable(QString::number(wav.rms))); // a sound, not silence
+    QVERIFY(!m_window->isModified());
+
+    // "%F", "X": saved, so the recorder leaves without a question.
+    QVERIFY(waitActive(RecorderTitle));
+    QSignalSpy exited(m_window.get(), &RecorderWindow::exitRequested);
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("X")));
+    QTRY_COMPARE_WITH_TIMEOUT(exited.size(), 1, Wait);
+
+    const QStringList lines = log();
+    const QString token = compressed ? QStringLiteral("gsm610") : QStringLiteral("pcm16");
+    QVERIFY(lines.contains(QStringLiteral("record\tstart")));
+    QVERIFY(lines.contains(QStringLiteral("key\tSound - Sound Recorder\tPause\t")));
+    QVERIFY(lines.contains(QStringLiteral("record\tstop")));
+    QVERIFY(lines.contains(QStringLiteral("key\tSave As\tShift+M\tM")));
+    QVERIFY(lines.contains(QStringLiteral("key\tSave As\tÉ\té")));
+    QVERIFY(lines.contains(QStringLiteral("key\tSave As\tSpace\t ")));
+    const qsizetype typed = lines.indexOf(QStringLiteral("typed\t") + path);
+    const qsizetype saved = lines.indexOf(QStringLiteral("saved\t%1\t%2").arg(path, token));
+    QVERIFY(typed >= 0);
+    QVERIFY(saved > typed);
+    QCOMPARE(
+        lines.mid(saved + 1),
+        (QStringList{QStringLiteral("hidden\tSave As"), QStringLiteral("closed\tSave As\tSave"),
+                     QStringLiteral("key\tSound - Sound Recorder\tAlt+F\tf\tshortcut"),
+                     QStringLiteral("key\tmenu:File\tShift+X\tX"), QStringLiteral("exit"),
+                     QStringLiteral("hidden\tSound - Sound Recorder")}));
+}
+
+void TestRecorder::missingFolderKeepsTheDialogOpen()
+{
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
+    const QString path = m_dir->filePath(QStringLiteral("Voice Files/[01-02-03]12 05 09AM.wav"));
+    saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(waitActive(QStringLiteral("Sound Recorder")));
+    QVERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+    QVERIFY(m_window->saveAsDialog() && m_window->saveAsDialog()->isVisible());
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(log().contains(QStringLiteral("save-error\t%1\tfolder does not exist").arg(path)));
+
+    QVERIFY(enter()); // the message goes, the dialog stays for another try
+    QVERIFY(waitActive(QStringLiteral("Save As")));
+    QVERIFY(m_window->saveAsDialog());
+    QVERIFY(m_window->isModified());
+    QVERIFY(escape());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+    QVERIFY(log().contains(QStringLiteral("closed\tSave As\tCancel")));
+    QVERIFY(m_window->isModified());
+}
+
+void TestRecorder::existingFileIsReplaced()
+{
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
+    const QString path = m_dir->filePath(QStringLiteral("old.wav"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("not a sound");
+    }
+    saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+    QVERIFY(readWav(path).ok);
+    const QStringList lines = log();
+    QVERIFY(lines.indexOf(QStringLiteral("overwrite\t") + path) <
+            lines.indexOf(QStringLiteral("saved\t%1\tpcm16").arg(path)));
+    QVERIFY(lines.contains(QStringLiteral("overwrite\t") + path));
+}
+
+void TestRecorder::nothingRecordedSavesAnEmptySound()
+{
+    start(false);
+    if (QTest::currentTestFailed())
+        return;
+    convertToGsm();
+    if (QTest::currentTestFailed())
+        return;
+    const QString path = m_dir->filePath(QStringLiteral("empty")); // ".wav" is added
+    saveAs(path);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+    const WavInfo wav = readWav(path + QStringLiteral(".wav"));
+    QVERIFY(wav.ok);
+    QCOMPARE(wav.format, SF_FORMAT_WAV | SF_FORMAT_GSM610);
+    QCOMPARE(wav.frames, sf_count_t(0));
+    QVERIFY(log().contains(QStringLiteral("saved\t%1.wav\tgsm610").arg(path)));
+}
+
+// The wizard queues its keys without waiting; the window system then gives
+// the keys that follow a dialog's last key to that dialog, which has closed
+// by the time they are read.
+void TestRecorder::keysQueuedForAClosedDialogGoWhereTheKeyboardIs()
+{
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("P")));
+    QVERIFY(waitActive(QStringLiteral("Properties for Sound")));
+    QVERIFY(alt('c'));
+    QVERIFY(waitActive(QStringLiteral("Sound Selection")));
+    QVERIFY(tab() && tab() && type(QStringLiteral("G")) && tab() && tab());
+    const QPointer<QWidget> selectionKeys = QApplication::focusWidget();
+    QVERIFY(enter());
+    QVERIFY(!m_window->selectionDialog());
+    QVERIFY(selectionKeys && !selectionKeys->isVisible());
+    auto queuedEnter = [](QWidget* to) {
+        QTest::sendKeyEvent(QTest::Click, to, Qt::Key_Return, QStringLiteral("\r"), {});
+    };
+    queuedEnter(selectionKeys); // confirms the properties behind
+    QVERIFY(!m_window->propertiesDialog());
+    queuedEnter(selectionKeys); // reaches the main window, harmlessly
+    QCOMPARE(m_window->format().token, QStringLiteral("gsm610"));
+
+    QVERIFY(waitActive(RecorderTitle));
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("A")));
+    QVERIFY(waitActive(QStringLiteral("Save As")));
+    const QString path = m_dir->filePath(QStringLiteral("queued.wav"));
+    QVERIFY(type(path) && tab() && tab());
+    const QPointer<QWidget> saveKeys = QApplication::focusWidget();
+    QSignalSpy exited(m_window.get(), &RecorderWindow::exitRequested);
+    QVERIFY(enter());
+    QVERIFY(!m_window->saveAsDialog());
+    QVERIFY(saveKeys);
+    // "%F", "X" right behind the Enter that saved.
+    QTest::sendKeyEvent(QTest::Click, saveKeys, Qt::Key_F, QStringLiteral("f"), Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(QApplication::activePopupWidget(), Wait);
+    QVERIFY(type(QStringLiteral("X")));
+    QTRY_COMPARE_WITH_TIMEOUT(exited.size(), 1, Wait);
+    QCOMPARE(readWav(path).format, SF_FORMAT_WAV | SF_FORMAT_GSM610);
+
+    const QStringList lines = log();
+    const auto from = [&lines](const QString& line) { return lines.mid(lines.indexOf(line)); };
+    QCOMPARE(from(QStringLiteral("closed\tSound Selection\tOK")).mid(0, 8),
+             (QStringList{QStringLiteral("closed\tSound Selection\tOK"),
+                          QStringLiteral("format\tGSM 6.10\tgsm610"),
+                          QStringLiteral("redirected\tSound Selection\tProperties for Sound"),
+                          QStringLiteral("key\tProperties for Sound\tReturn\t\\r"),
+                          QStringLiteral("hidden\tProperties for Sound"),
+                          QStringLiteral("closed\tProperties for Sound\tOK"),
+                          QStringLiteral("redirected\tSound Selection\tSound - Sound Recorder"),
+                          QStringLiteral("key\tSound - Sound Recorder\tReturn\t\\r")}));
+    QCOMPARE(from(QStringLiteral("closed\tSave As\tSave")),
+             (QStringList{QStringLiteral("closed\tSave As\tSave"),
+                          QStringLiteral("redirected\tSave As\tSound - Sound Recorder"),
+                          QStringLiteral("key\tSound - Sound Recorder\tAlt+F\tf\tshortcut"),
+                          QStringLiteral("key\tmenu:File\tShift+X\tX"), QStringLiteral("exit"),
+                          QStringLiteral("hidden\tSound - Sound Recorder")}));
+}
+
+void TestRecorder::leavingWithUnsavedRecordingAsks_data()
+{
+    QTest::addColumn<QString>("answerKeys");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("leaves");
+    QTest::addColumn<bool>("savesFirst");
+    QTest::newRow("Tab, Enter: do not save") << "{TAB}~"
+                                             << "No" << true << false;
+    QTest::newRow("Enter: save first") << "~"
+                                       << "Yes" << true << true;
+    QTest::newRow("Escape: stay") << "{ESC}"
+                                  << "Cancel" << false << false;
+}
+
+void TestRecorder::leavingWithUnsavedRecordingAsks()
+{
+    QFETCH(QString, answerKeys);
+    QFETCH(QString, answer);
+    QFETCH(bool, leaves);
+    QFETCH(bool, savesFirst);
+
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->isRecording(), Wait);
+    QSignalSpy exited(m_window.get(), &RecorderWindow::exitRequested);
+    QVERIFY(alt('f'));
+    QVERIFY(type(QStringLiteral("X")));
+    QVERIFY(waitActive(QStringLiteral("Sound Recorder")));
+    SaveChangesQuestion* question = m_window->question();
+    QVERIFY(question && question->isModal());
+    QCOMPARE(question->text(), QStringLiteral("Do you want to save changes to Sound?"));
+    if (answerKeys == QLatin1String("{TAB}~"))
+        QVERIFY(tab() && enter());
+    else if (answerKeys == QLatin1String("~"))
+        QVERIFY(enter());
+    else
+        QVERIFY(escape());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->question(), Wait);
+    QVERIFY(log().contains(QStringLiteral("question\t") + answer));
+
+    const QString path = m_dir->filePath(QStringLiteral("kept.wav"));
+    if (savesFirst) {
+        QVERIFY(waitActive(QStringLiteral("Save As")));
+        QVERIFY(type(path) && enter());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+        QVERIFY(readWav(path).ok);
+    }
+    if (leaves) {
+        QTRY_COMPARE_WITH_TIMEOUT(exited.size(), 1, Wait);
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(log().last(), QStringLiteral("hidden\tSound - Sound Recorder"));
+        QVERIFY(log().contains(QStringLiteral("exit")));
+    } else {
+        QTest::qWait(50);
+        QCOMPARE(exited.size(), 0);
+        QVERIFY(m_window->isVisible());
+        QVERIFY(m_window->isModified());
+        QVERIFY(!log().contains(QStringLiteral("exit")));
+    }
+    QCOMPARE(QFile::exists(path), savesFirst);
+}
+
+STANDIN_TEST_MAIN(TestRecorder)
+#include "tst_recorder.moc"
