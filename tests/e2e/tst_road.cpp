@@ -1,0 +1,258 @@
+// The whole road, for real: the wizard's windows driving the stand-in sound
+// recorder and e-mail program through the X11 backend, on Xvfb with openbox.
+// Record, stop, save a compressed voice file, attach it to each kind of
+// compose window; start over; and the road through the voice file browser.
+
+#include "Form1.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "Form4.h"
+#include "Form6.h"
+#include "Form7.h"
+#include "Form8.h"
+#include "Form9.h"
+#include "Module1.h"
+#include "automation/Automation.h"
+
+#include <QDir>
+#include <QtEndian>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace vardane;
+using namespace automation;
+
+namespace {
+
+constexpr int LogWaitMs = 30000;
+
+// A stand-in's log, read as it grows.
+class Log {
+public:
+    explicit Log(QString path) : m_path(std::move(path)) {}
+    const QString& path() const { return m_path; }
+    QStringList lines() const
+    {
+        QFile f(m_path);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+    bool has(const QString& line) const { return lines().contains(line); }
+    bool hasPrefix(const QString& prefix) const
+    {
+        const QStringList all = lines();
+        return std::any_of(all.begin(), all.end(), [&](const QString& l) { return l.startsWith(prefix); });
+    }
+
+private:
+    QString m_path;
+};
+
+// The WAV format tag of a file: 0x31 is GSM 6.10, 1 is PCM; -1 when it is no WAV file.
+int wavFormatTag(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray d = f.readAll();
+    if (d.size() < 12 || !d.startsWith("RIFF") || d.mid(8, 4) != "WAVE")
+        return -1;
+    for (qsizetype at = 12; at + 8 <= d.size();) {
+        const QByteArray id = d.mid(at, 4);
+        const quint32 size = qFromLittleEndian<quint32>(d.constData() + at + 4);
+        if (id == "fmt " && at + 10 <= d.size())
+            return qFromLittleEndian<quint16>(d.constData() + at + 8);
+        at += 8 + size + (size & 1);
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestRoad : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void recordSaveAndAttach_data();
+    void recordSaveAndAttach();
+    void startOverLeavesNoFileAndNoRecorder();
+    void attachAFileChosenInTheBrowser();
+
+private:
+    void recordAndSave();
+    void startMailer(const QString& kind, bool minimized = false);
+    void attach();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Log> m_recorder;
+    std::unique_ptr<Log> m_mailer;
+    std::unique_ptr<QProcess> m_mailerProcess;
+};
+
+void TestRoad::initTestCase()
+{
+    QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
+    Automation::install(createDesktopAutomation());
+    // The recorder is found on the search path, as it would be when installed.
+    qputenv("PATH", QByteArray(STANDIN_RECORDER_DIR) + ':' + qgetenv("PATH"));
+    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
+    setEndProgramHandler([] {});
+}
+
+void TestRoad::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    if (qEnvironmentVariableIsSet("TST_ROAD_KEEP")) {
+        m_dir->setAutoRemove(false);
+        qInfo("work folder: %s", qPrintable(m_dir->path()));
+    }
+    SetVoiceFolder(m_dir->filePath("Voice Files"));
+    QVERIFY(QDir().mkpath(VoiceFolder()));
+    m_recorder = std::make_unique<Log>(m_dir->filePath("recorder.log"));
+    m_mailer = std::make_unique<Log>(m_dir->filePath("mailer.log"));
+    qputenv("STANDIN_RECORDER_LOG", m_recorder->path().toLocal8Bit());
+    form1();
+    QVERIFY(QTest::qWaitForWindowExposed(&form1()));
+}
+
+void TestRoad::cleanup()
+{
+    // Leave no outside program behind for the next case.
+    for (const QString& line : m_recorder->lines()) {
+        const auto f = line.split(u'\t');
+        if (f.size() >= 2 && f[0] == "start" && !m_recorder->has("exit"))
+            ::kill(f[1].toInt(), SIGTERM);
+    }
+    if (m_mailerProcess) {
+        m_mailerProcess->kill();
+        m_mailerProcess->waitForFinished(10000);
+        m_mailerProcess.reset();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), RecorderTitle) == 0, LogWaitMs);
+    resetForms();
+    SetVoiceFolder({});
+}
+
+void TestRoad::recordAndSave()
+{
+    form1().New->trigger(); // returns once the instructions are up beside the recorder
+    QVERIFY(form2().isVisible());
+    QVERIFY(!form1().isVisible());
+    QVERIFY(m_recorder->has("format\tGSM 6.10\tgsm610"));
+    // The last Enter confirming the properties may still be on its way.
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("closed\tProperties for Sound\tOK"), LogWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstart"), LogWaitMs);
+
+    form2().Command1->click(); // NEXT
+    QVERIFY(form3().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstop"), LogWaitMs);
+    QVERIFY(m_recorder->hasPrefix("key\tSound - Sound Recorder\tPause"));
+
+    form3().Command2->click(); // Save
+    const QString file = CurrentVoiceFile();
+    QVERIFY(QFileInfo(file).absolutePath() == QDir(VoiceFolder()).absolutePath());
+    QVERIFY2(QRegularExpression(R"(^\[\d\d-\d\d-\d\d\]\d\d \d\d \d\d(AM|PM)\.wav$)")
+                 .match(QFileInfo(file).fileName())
+                 .hasMatch(),
+             qPrintable(file));
+    QVERIFY(m_recorder->has("saved\t" + file + "\tgsm610"));
+    QCOMPARE(wavFormatTag(file), 0x31);
+    QVERIFY(form9().isVisible());
+    QVERIFY(form6().isVisible());
+    // The recorder was closed by its own menu.
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), RecorderTitle) == 0, LogWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!form9().isVisible(), LogWaitMs);
+}
+
+void TestRoad::startMailer(const QString& kind, bool minimized)
+{
+    m_mailerProcess = std::make_unique<QProcess>();
+    QStringList args{"--kind", kind, "--log", m_mailer->path()};
+    if (minimized)
+        args << "--minimized";
+    m_mailerProcess->start(STANDIN_MAILER, args);
+    QVERIFY(m_mailerProcess->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(m_mailer->hasPrefix("shown\t"), LogWaitMs);
+}
+
+void TestRoad::attach()
+{
+    form6().Command2->click(); // Attach Voice; returns once the file window has closed
+    QVERIFY(form7().isVisible());
+    QVERIFY(form8().isVisible());
+    QVERIFY(!form6().isVisible());
+    QVERIFY(m_mailer->has("attached\t" + CurrentVoiceFile() + "\tfound"));
+    QTRY_VERIFY_WITH_TIMEOUT(!form8().isVisible(), LogWaitMs);
+    form7().Command1->click(); // Start Over
+    QVERIFY(form1().isVisible());
+    QVERIFY(!form7().isVisible());
+}
+
+void TestRoad::recordSaveAndAttach_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("minimized");
+    QTest::newRow("Netscape") << "netscape" << false;
+    QTest::newRow("Composition") << "composition" << false;
+    QTest::newRow("New Message, minimised") << "newmessage" << true;
+}
+
+void TestRoad::recordSaveAndAttach()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, minimized);
+    recordAndSave();
+    startMailer(kind, minimized);
+    attach();
+}
+
+void TestRoad::startOverLeavesNoFileAndNoRecorder()
+{
+    form1().New->trigger();
+    QVERIFY(form2().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstart"), LogWaitMs);
+    form2().Command1->click();
+    form3().Command1->click(); // Start Over
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
+    QVERIFY(m_recorder->has("question\tNo"));
+    QVERIFY(!m_recorder->hasPrefix("saved\t"));
+    QVERIFY(QDir(VoiceFolder()).isEmpty());
+    QVERIFY(form1().isVisible());
+    QVERIFY(!form3().isVisible());
+}
+
+void TestRoad::attachAFileChosenInTheBrowser()
+{
+    const QString name = "[01-02-03]04 05 06AM ~%(x).wav";
+    QFile wav(VoiceFolder() + "/" + name);
+    QVERIFY(wav.open(QIODevice::WriteOnly));
+    wav.write("RIFF");
+    wav.close();
+
+    form1().Open->trigger();
+    Form4& b = form4();
+    QVERIFY(b.isVisible());
+    const auto items = b.File1->findItems(name, Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    b.File1->setCurrentItem(items.first());
+    emit b.File1->itemClicked(items.first());
+    b.Command2->click(); // Yes, Attach File
+    QCOMPARE(CurrentVoiceFile(), QDir::toNativeSeparators(VoiceFolder() + "/" + name));
+    QVERIFY(form6().isVisible());
+    startMailer("newmessage");
+    attach();
+}
+
+QTEST_MAIN(TestRoad)
+#include "tst_road.moc"
