@@ -5,7 +5,9 @@
 # With a display ($DISPLAY set) the program simply runs there. Without one it
 # runs on a virtual display (Xvfb + openbox) for a few seconds, saves a
 # screenshot of each of its windows and of the whole screen into a folder,
-# and prints where.
+# and prints where. For vardane it then also plays the whole road (record,
+# save, attach to an e-mail, start over) with stand-in recorder and e-mail
+# programs, and saves a screenshot of each screen on the way.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -27,5 +29,10 @@ shots=${SCREENSHOT_DIR:-$root/screenshots}
 mkdir -p "$shots"
 export RUN_BINARY=$binary RUN_SHOTS=$shots RUN_PROGRAM=$program
 "$root/tests/support/x11-session.sh" bash "$root/scripts/screenshots.sh"
+if [ "$program" = vardane ]; then
+    rm -f "$shots"/road-*.png
+    "$root/tests/support/x11-session.sh" "$build/tests/demo/demo_road" "$shots" >/dev/null ||
+        echo "The demonstration road stopped early; its screenshots so far are kept." >&2
+fi
 echo "Screenshots of $program are in $shots:"
-ls -1 "$shots" | sed 's/^/  /'
+ls -1 "$shots" | grep -E "^($program|road)-" | sed 's/^/  /'

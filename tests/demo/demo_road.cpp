@@ -1,0 +1,118 @@
+// Runs the voice wizard's whole road on the current X display, with the
+// stand-in sound recorder and e-mail program, and saves a screenshot of each
+// screen the user would see into the folder given on the command line.
+
+#include "Form1.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "Form6.h"
+#include "Form7.h"
+#include "Form9.h"
+#include "Module1.h"
+#include "automation/Automation.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+
+using namespace vardane;
+using namespace automation;
+
+namespace {
+
+QDir g_out;
+int g_shot = 0;
+
+void screenshot(const char* name)
+{
+    PauseWithEvents(0.4); // let every window paint
+    const QString file = g_out.filePath(QStringLiteral("road-%1-%2.png")
+                                            .arg(++g_shot, 2, 10, QLatin1Char('0'))
+                                            .arg(QLatin1String(name)));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+bool waitFor(const std::function<bool()>& condition, int ms = 30000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > ms)
+            return false;
+        ProcessPendingEvents();
+    }
+    return true;
+}
+
+int fail(const char* what)
+{
+    std::fprintf(stderr, "demo stopped: %s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2)
+        return fail("usage: demo_road OUTPUT-FOLDER");
+    g_out = QDir(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(g_out.path());
+    QApplication::setQuitOnLastWindowClosed(false);
+    qputenv("PATH", QByteArray(STANDIN_RECORDER_DIR) + ':' + qgetenv("PATH"));
+    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
+    QTemporaryDir work;
+    SetVoiceFolder(work.filePath(QStringLiteral("Voice Files")));
+    QDir().mkpath(VoiceFolder());
+    Automation::install(createDesktopAutomation());
+    setEndProgramHandler([] {});
+
+    QProcess mailer;
+    mailer.start(QStringLiteral(STANDIN_MAILER),
+                 {QStringLiteral("--kind"), QStringLiteral("newmessage")});
+
+    form1();
+    if (!waitFor([] { return FindTopWindow(QString(), QStringLiteral("New Message")) != 0; }))
+        return fail("the e-mail program did not open");
+    form1().raise();
+    screenshot("main-window");
+
+    form1().New->trigger();
+    if (!form2().isVisible())
+        return fail("recording did not start");
+    screenshot("recording");
+
+    form2().Command1->click();
+    screenshot("save-or-start-over");
+
+    form3().Command2->click();
+    if (!form9().isVisible())
+        return fail("the message was not saved");
+    screenshot("saved");
+    waitFor([] { return !form9().isVisible(); });
+    screenshot("attach");
+
+    form6().Command2->click();
+    if (!form7().isVisible())
+        return fail("the voice file was not attached");
+    screenshot("attached");
+
+    form7().Command1->click();
+    waitFor([] { return !existingForm(5) || !existingForm(5)->isVisible(); }, 3000);
+    screenshot("start-over");
+
+    mailer.kill();
+    mailer.waitForFinished();
+    resetForms();
+    Automation::install(nullptr);
+    return 0;
+}
