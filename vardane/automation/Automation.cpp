@@ -123,8 +123,9 @@ bool Automation::SendKeystrokes(const QString& keys, KeyMode mode)
         return m_backend->sendKeys(literalKeys(text));
     const auto parsed = parseKeyNotation(text);
     if (!parsed.ok) {
-        qWarning("SendKeystrokes: %s in \"%s\"; nothing sent", parsed.error.c_str(),
-                 qUtf8Printable(keys));
+        const QString shown = keys.size() > 80 ? keys.left(80) + QStringLiteral("...") : keys;
+        qWarning("SendKeystrokes: %s in \"%s\"; nothing sent", parsed.error.substr(0, 120).c_str(),
+                 qUtf8Printable(shown));
         return false;
     }
     return m_backend->sendKeys(parsed.keys);
