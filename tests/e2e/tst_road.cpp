@@ -23,6 +23,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <csignal>
 
@@ -34,7 +35,8 @@ namespace {
 constexpr int LogWaitMs = 30000;
 
 // A stand-in's log, read as it grows.
-class Log {
+class Log
+{
 public:
     explicit Log(QString path) : m_path(std::move(path)) {}
     const QString& path() const { return m_path; }
@@ -49,7 +51,8 @@ public:
     bool hasPrefix(const QString& prefix) const
     {
         const QStringList all = lines();
-        return std::any_of(all.begin(), all.end(), [&](const QString& l) { return l.startsWith(prefix); });
+        return std::any_of(all.begin(), all.end(),
+                           [&](const QString& l) { return l.startsWith(prefix); });
     }
 
 private:
@@ -77,7 +80,8 @@ int wavFormatTag(const QString& path)
 
 } // namespace
 
-class TestRoad : public QObject {
+class TestRoad : public QObject
+{
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -234,11 +238,26 @@ void TestRoad::startOverLeavesNoFileAndNoRecorder()
 
 void TestRoad::attachAFileChosenInTheBrowser()
 {
-    const QString name = "[01-02-03]04 05 06AM ~%(x).wav";
+    // A name a shell would act on: it must only ever be handed on as a file
+    // name and typed as text, never run.
+    const QString name =
+        "[01-02-03]04 05 06AM $(touch made-by-shell) `touch made2`;x|y 'q\" ~%(é).wav";
     QFile wav(VoiceFolder() + "/" + name);
     QVERIFY(wav.open(QIODevice::WriteOnly));
     wav.write("RIFF");
     wav.close();
+    // The desktop's opener, replaced by one that records what it was given.
+    const QString bin = m_dir->filePath("bin");
+    QVERIFY(QDir().mkpath(bin));
+    QFile opener(bin + "/xdg-open");
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n");
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toLocal8Bit() + ':' + path);
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
 
     form1().Open->trigger();
     Form4& b = form4();
@@ -247,11 +266,26 @@ void TestRoad::attachAFileChosenInTheBrowser()
     QCOMPARE(items.size(), 1);
     b.File1->setCurrentItem(items.first());
     emit b.File1->itemClicked(items.first());
+    b.Command4->click(); // Test Voice File
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin + "/xdg-open.args"), LogWaitMs);
+    QFile args(bin + "/xdg-open.args");
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    const QStringList given = QString::fromUtf8(args.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(given.size(), 1);
+    QCOMPARE(QUrl(given[0]).toLocalFile(), VoiceFolder() + "/" + name);
+
     b.Command2->click(); // Yes, Attach File
     QCOMPARE(CurrentVoiceFile(), QDir::toNativeSeparators(VoiceFolder() + "/" + name));
     QVERIFY(form6().isVisible());
     startMailer("newmessage");
     attach();
+
+    qputenv("PATH", path);
+    QDir::setCurrent(cwd);
+    for (const char* made : {"made-by-shell", "made2"}) {
+        QVERIFY(!QFile::exists(m_dir->filePath(made)));
+        QVERIFY(!QFile::exists(VoiceFolder() + "/" + made));
+    }
 }
 
 QTEST_MAIN(TestRoad)
