@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace orderapp::platform {
 
 namespace {
@@ -113,8 +115,13 @@ QString FileProfileReader::GetProfileString(const QString& section, const QStrin
 {
     QFile file(fileName);
     std::optional<QString> found;
-    if (file.open(QIODevice::ReadOnly))
-        found = ProfileData::parse(file.read(MaxFileSize)).value(section, key);
+    if (file.open(QIODevice::ReadOnly)) {
+        // Ask for no more than the file holds: a buffer of the full limit on every call makes
+        // each lookup cost megabytes. Files that tell no size are read up to the limit.
+        const qint64 size = file.size();
+        const qint64 wanted = size > 0 ? std::min(size, MaxFileSize) : MaxFileSize;
+        found = ProfileData::parse(file.read(wanted)).value(section, key);
+    }
     return FitToBuffer(found.value_or(defaultValue), bufferSize);
 }
 
