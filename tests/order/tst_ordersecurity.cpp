@@ -18,6 +18,7 @@
 #include <QLoggingCategory>
 #include <QMetaProperty>
 #include <QMimeData>
+#include <QMutex>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -66,7 +67,10 @@ class OutputCapture
 public:
     OutputCapture()
     {
-        s_messages.clear();
+        {
+            const QMutexLocker lock(&s_lock);
+            s_messages.clear();
+        }
         s_previous = qInstallMessageHandler(&OutputCapture::handler);
         // Every logging category on, Qt's own debug output included.
         QLoggingCategory::setFilterRules(QStringLiteral("*=true"));
@@ -98,15 +102,21 @@ public:
             m_file.seek(0);
             m_output = m_file.readAll();
         }
+        const QMutexLocker lock(&s_lock);
         return s_messages.join('\n') + '\n' + m_output;
     }
 
 private:
     static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
-        s_messages.append(text.toUtf8());
+        {
+            // Qt logs from its own threads too.
+            const QMutexLocker lock(&s_lock);
+            s_messages.append(text.toUtf8());
+        }
         s_previous(type, context, text); // on to the real output, which is captured too
     }
+    static inline QMutex s_lock;
     static inline QByteArrayList s_messages;
     static inline QtMessageHandler s_previous = nullptr;
     QTemporaryFile m_file;
