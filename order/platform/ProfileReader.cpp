@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace orderapp::platform {
 
 namespace {
@@ -49,15 +51,18 @@ ProfileData ProfileData::parse(const QByteArray& bytes)
     std::optional<QString> section;
     qsizetype pos = 0;
     const qsizetype n = text.size();
+    // The scan for line ends touches every character of a file of up to megabytes: plain
+    // code units keep it quick in every kind of build.
+    const auto* units = text.utf16();
     while (pos < n) {
         qsizetype end = pos;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+        while (end < n && units[end] != u'\r' && units[end] != u'\n')
             ++end;
         const QString line = trimBlanks(QStringView(text).mid(pos, end - pos));
         pos = end;
-        if (pos < n && text[pos] == u'\r')
+        if (pos < n && units[pos] == u'\r')
             ++pos;
-        if (pos < n && text[pos] == u'\n')
+        if (pos < n && units[pos] == u'\n')
             ++pos; // LF alone, or the LF of CR LF
 
         if (line.isEmpty() || line.startsWith(u';'))
@@ -113,8 +118,18 @@ QString FileProfileReader::GetProfileString(const QString& section, const QStrin
 {
     QFile file(fileName);
     std::optional<QString> found;
-    if (file.open(QIODevice::ReadOnly))
-        found = ProfileData::parse(file.read(MaxFileSize)).value(section, key);
+    if (file.open(QIODevice::ReadOnly)) {
+        // Ask for no more than the file holds: a buffer of the full limit on every call makes
+        // each lookup cost megabytes. Files that tell no size are read up to the limit.
+        const qint64 size = file.size();
+        const qint64 wanted = size > 0 ? std::min(size, MaxFileSize) : MaxFileSize;
+        const QByteArray bytes = file.read(wanted);
+        if (bytes != m_lastBytes) {
+            m_lastData = ProfileData::parse(bytes);
+            m_lastBytes = bytes;
+        }
+        found = m_lastData.value(section, key);
+    }
     return FitToBuffer(found.value_or(defaultValue), bufferSize);
 }
 

@@ -62,7 +62,7 @@ public:
                                      const QString& fileName) = 0;
 };
 
-// Reads the file from disk on every call.
+// Reads the file from disk on every call. Not for use from several threads at once.
 class FileProfileReader : public ProfileReader
 {
 public:
@@ -71,6 +71,14 @@ public:
                              const QString& fileName) override;
     // Files larger than this are read only up to here.
     static constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
+
+private:
+    // The content last read and what it holds. The load step asks for many values of one
+    // file in a row; a large file would otherwise be taken apart again for each. The file is
+    // still read on every call and its bytes compared, so a changed file is never answered
+    // from here.
+    QByteArray m_lastBytes;
+    ProfileData m_lastData;
 };
 
 } // namespace orderapp::platform
