@@ -5,13 +5,14 @@
 // The stand-in writes one UTF-8 line per event to its log file, flushed at
 // once:
 //   window <hwnd in hex> <title>   for each window at start-up
+//   active <title>                 a window was activated (its thread has the focus)
 //   ready                          once every window is up
 //   menu File                      the File menu opened
 //   properties                     its Properties command ran (dialog shown)
 //   convert                        the dialog's "&Convert" button was pressed
 //   ok <first box>|<second box>    the dialog's OK button: both boxes, then emptied
 //   closed                         the dialog was cancelled (hidden)
-//   break                          the main window received the Break key
+//   break <window>                 a plain window received the Break key
 //   char <window> U+XXXX           a character reached one of the plain windows
 
 namespace standin {
@@ -32,6 +33,9 @@ inline constexpr wchar_t ShortTitle[] = L"Voice";
 inline constexpr wchar_t LongTitle[] = L"Voice Recorder";
 // Beyond Latin-1 and beyond the Basic Multilingual Plane.
 inline constexpr wchar_t UnicodeTitle[] = L"Voix \u00e9 \U0001F600 [1]";
+// Minimised from the start.
+inline constexpr wchar_t MinimisedTitle[] = L"Minimised One";
+inline constexpr wchar_t MinimisedTitle2[] = L"Minimised Two";
 // Somewhere else to put the focus.
 inline constexpr wchar_t OtherTitle[] = L"Stand-In Other";
 // The dialog the Properties command opens: two text boxes, "&Convert", OK, Cancel.

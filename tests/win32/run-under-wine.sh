@@ -28,4 +28,20 @@ if [ "${TINDREL_WINE_KEEP_PREFIX:-0}" != 1 ] || [ ! -f "$prefix/system.reg" ]; t
     echo "# wine prefix booted in $(( (end - start) / 1000000 )) ms"
 fi
 
+# Windows open on a Wine virtual desktop (one X window), so that focus,
+# stacking and minimising are Wine's own, as on Windows. Without it the X
+# window manager moves the focus on its own when windows map or restore, and
+# Wine follows it hundreds of ms later under load: keys then land in another
+# window and the Alt of a chord is reset.
+cat >"$prefix-home/desktop.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1280x1024"
+REG
+wine regedit /S "$prefix-home/desktop.reg" || { echo "cannot set up the Wine desktop" >&2; exit 1; }
+
 wine "$@"

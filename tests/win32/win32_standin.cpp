@@ -61,6 +61,18 @@ std::wstring windowText(HWND w)
     return text;
 }
 
+// Logs a window's activation: the moment its thread has taken the focus.
+constexpr UINT ActivationDone = WM_APP + 1;
+
+void logActivation(HWND w, UINT msg, WPARAM wParam)
+{
+    // Logged once the whole activation (focus included) has been handled.
+    if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
+        PostMessageW(w, ActivationDone, 0, 0);
+    if (msg == ActivationDone)
+        log("active " + utf8(windowText(w)));
+}
+
 // An in-memory dialog template: DLGTEMPLATE, then one DLGITEMTEMPLATE per
 // control, each DWORD-aligned, with the strings inline.
 class DialogTemplate
@@ -125,6 +137,7 @@ void resetBoxes(HWND dialog)
 
 INT_PTR CALLBACK propertiesProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
+    logActivation(dialog, msg, wParam);
     if (msg == WM_INITDIALOG)
         return TRUE; // focus on the first text box
     if (msg != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
@@ -151,8 +164,9 @@ INT_PTR CALLBACK propertiesProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     }
 }
 
-INT_PTR CALLBACK sharedProc(HWND, UINT msg, WPARAM, LPARAM)
+INT_PTR CALLBACK sharedProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
+    logActivation(dialog, msg, wParam);
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 
@@ -178,6 +192,7 @@ void showProperties()
 
 LRESULT CALLBACK mainProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    logActivation(w, msg, wParam);
     switch (msg) {
     case WM_INITMENUPOPUP:
         if (reinterpret_cast<HMENU>(wParam) == fileMenu)
@@ -189,10 +204,6 @@ LRESULT CALLBACK mainProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
         else if (LOWORD(wParam) == IdExit)
             DestroyWindow(w);
         return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_CANCEL)
-            log("break");
-        break;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -204,6 +215,11 @@ LRESULT CALLBACK mainProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK plainProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    logActivation(w, msg, wParam);
+    if (msg == WM_KEYDOWN && wParam == VK_CANCEL) {
+        log("break " + utf8(windowText(w)));
+        return 0;
+    }
     if (msg == WM_CHAR) {
         char code[16];
         std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(wParam));
@@ -221,13 +237,14 @@ void announce(HWND w)
     log(std::string("window ") + handle + " " + utf8(windowText(w)));
 }
 
-HWND createWindow(const wchar_t* cls, const wchar_t* title, bool visible, int slot,
+// show: a ShowWindow command, or 0 to leave the window hidden.
+HWND createWindow(const wchar_t* cls, const wchar_t* title, int show, int slot,
                   HMENU menu = nullptr)
 {
     HWND w = CreateWindowExW(0, cls, title, WS_OVERLAPPEDWINDOW, 40 + 30 * slot, 40 + 30 * slot,
                              360, 160, nullptr, menu, GetModuleHandleW(nullptr), nullptr);
-    if (w && visible)
-        ShowWindow(w, SW_SHOWNORMAL);
+    if (w && show)
+        ShowWindow(w, show);
     return w;
 }
 
@@ -265,16 +282,27 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // Created bottom to top: each new window opens above the ones before.
     std::vector<HWND> windows;
     int slot = 0;
-    windows.push_back(createWindow(standin::PlainClass, standin::HiddenTitle, false, slot++));
-    windows.push_back(createWindow(standin::PlainClass, standin::OtherTitle, true, slot++));
-    windows.push_back(createWindow(standin::PlainClass, standin::ShortTitle, true, slot++));
-    windows.push_back(createWindow(standin::PlainClass, standin::LongTitle, true, slot++));
-    windows.push_back(createWindow(standin::PlainClass, standin::UnicodeTitle, true, slot++));
-    windows.push_back(createWindow(standin::PlainClass, standin::SharedTitle, true, slot++));
-    windows.push_back(createWindow(standin::PlainClass, standin::ContainingTitle, true, slot++));
-    mainWindow = createWindow(standin::MainClass, standin::MainTitle, true, slot++, bar);
+    windows.push_back(createWindow(standin::PlainClass, standin::HiddenTitle, 0, slot++));
+    // Minimised from the start, as a window the user minimised long ago.
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::MinimisedTitle, SW_SHOWMINNOACTIVE, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::MinimisedTitle2, SW_SHOWMINNOACTIVE, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::OtherTitle, SW_SHOWNORMAL, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::ShortTitle, SW_SHOWNORMAL, slot++));
+    windows.push_back(createWindow(standin::PlainClass, standin::LongTitle, SW_SHOWNORMAL, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::UnicodeTitle, SW_SHOWNORMAL, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::SharedTitle, SW_SHOWNORMAL, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::ContainingTitle, SW_SHOWNORMAL, slot++));
+    mainWindow = createWindow(standin::MainClass, standin::MainTitle, SW_SHOWNORMAL, slot++, bar);
     windows.push_back(mainWindow);
-    windows.push_back(createWindow(standin::PlainClass, standin::LowerCaseTitle, true, slot++));
+    windows.push_back(
+        createWindow(standin::PlainClass, standin::LowerCaseTitle, SW_SHOWNORMAL, slot++));
     {
         DialogTemplate t(standin::SharedTitle,
                          WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE, 120, 40);

@@ -269,7 +269,7 @@ public:
                 return 0; // gone or hidden: it cannot take keys
             if (IsIconic(w))
                 ShowWindowAsync(w, SW_RESTORE);
-            else if (tryForeground(w))
+            else if (tryForeground(w) && waitForActivation(w))
                 return 1;
             if (GetTickCount64() - start >= BringToFrontTimeoutMs)
                 return 0;
@@ -334,6 +334,19 @@ public:
     }
 
 private:
+    // The foreground changes at once, but the window's own thread takes the
+    // activation (and sets its focus) when it next reads its queue; keys sent
+    // before that can reach no window, or lose their Alt. A message round
+    // trip through that queue waits for it, bounded so that a hung program
+    // cannot stall us. True when the window is still the foreground window.
+    static bool waitForActivation(HWND w)
+    {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, ActivationWaitMs,
+                            &ignored);
+        return GetForegroundWindow() == w;
+    }
+
     static bool tryForeground(HWND w)
     {
         if (GetForegroundWindow() == w)
