@@ -14,8 +14,12 @@
 //   closed                         the dialog was cancelled (hidden)
 //   break <window>                 a plain window received the Break key
 //   char <window> U+XXXX           a character reached one of the plain windows
+//   hanging, awake                 around a hang asked for with HangMessage
 
 namespace standin {
+
+// Posted to the main window: its thread sleeps wParam ms without reading its queue.
+inline constexpr unsigned HangMessage = 0x8000 + 2; // WM_APP + 2
 
 // The main window, with the menu "&File" > "&Properties...", "E&xit".
 inline constexpr wchar_t MainTitle[] = L"Sound - [Message Composition]";

@@ -28,11 +28,11 @@ if [ "${TINDREL_WINE_KEEP_PREFIX:-0}" != 1 ] || [ ! -f "$prefix/system.reg" ]; t
     echo "# wine prefix booted in $(( (end - start) / 1000000 )) ms"
 fi
 
-# Windows open on a Wine virtual desktop (one X window), so that focus,
-# stacking and minimising are Wine's own, as on Windows. Without it the X
-# window manager moves the focus on its own when windows map or restore, and
-# Wine follows it hundreds of ms later under load: keys then land in another
-# window and the Alt of a chord is reset.
+# Windows open on a Wine virtual desktop (one X window managed by openbox),
+# so that activation, stacking and minimising are Wine's own, as on Windows.
+# Without it openbox focuses windows on its own as they map or are restored,
+# and Wine follows that focus up to hundreds of ms later under load,
+# activating those windows again: keys sent meanwhile land in another window.
 cat >"$prefix-home/desktop.reg" <<'REG'
 REGEDIT4
 

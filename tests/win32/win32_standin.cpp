@@ -127,12 +127,20 @@ private:
     std::size_t m_countAt = 0;
 };
 
+// At once, not posted: a focus change handled later, once another window has
+// been activated, would activate the dialog again.
+void focusFirstBox(HWND dialog)
+{
+    if (GetActiveWindow() == dialog)
+        SendMessageW(dialog, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetDlgItem(dialog, IdFirstBox)), TRUE);
+}
+
 void resetBoxes(HWND dialog)
 {
     SetDlgItemTextW(dialog, IdFirstBox, L"");
     SetDlgItemTextW(dialog, IdSecondBox, L"");
-    PostMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IdFirstBox)),
-                 TRUE);
+    focusFirstBox(dialog);
 }
 
 INT_PTR CALLBACK propertiesProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
@@ -144,15 +152,14 @@ INT_PTR CALLBACK propertiesProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         return FALSE;
     switch (LOWORD(wParam)) {
     case IdConvert:
+        focusFirstBox(dialog);
         log("convert");
-        PostMessageW(dialog, WM_NEXTDLGCTL,
-                     reinterpret_cast<WPARAM>(GetDlgItem(dialog, IdFirstBox)), TRUE);
         return TRUE;
     case IDOK: {
         const std::wstring first = windowText(GetDlgItem(dialog, IdFirstBox));
         const std::wstring second = windowText(GetDlgItem(dialog, IdSecondBox));
-        log("ok " + utf8(first) + "|" + utf8(second));
         resetBoxes(dialog);
+        log("ok " + utf8(first) + "|" + utf8(second));
         return TRUE;
     }
     case IDCANCEL:
@@ -182,11 +189,10 @@ void showProperties()
         t.add(0x0080, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 152, 68, 60, 14);
         propertiesDialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.get(),
                                                       mainWindow, propertiesProc, 0);
-    } else {
-        resetBoxes(propertiesDialog);
     }
     ShowWindow(propertiesDialog, SW_SHOW);
     SetForegroundWindow(propertiesDialog);
+    resetBoxes(propertiesDialog);
     log("properties");
 }
 
@@ -203,6 +209,12 @@ LRESULT CALLBACK mainProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
             showProperties();
         else if (LOWORD(wParam) == IdExit)
             DestroyWindow(w);
+        return 0;
+    case standin::HangMessage:
+        // Stops answering, long enough for the system to call the program hung.
+        log("hanging");
+        Sleep(static_cast<DWORD>(wParam));
+        log("awake");
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -267,11 +267,14 @@ public:
         for (;;) {
             if (!IsWindow(w) || !isCandidate(w))
                 return 0; // gone or hidden: it cannot take keys
+            // A hung program takes nothing now: one try, no waiting for it
+            // (keys sent to it wait in its queue); the caller may try again.
+            const bool hung = IsHungAppWindow(w) != FALSE;
             if (IsIconic(w))
                 ShowWindowAsync(w, SW_RESTORE);
-            else if (tryForeground(w) && waitForActivation(w))
+            else if (tryForeground(w) && (hung || waitForActivation(w)))
                 return 1;
-            if (GetTickCount64() - start >= BringToFrontTimeoutMs)
+            if (hung || GetTickCount64() - start >= BringToFrontTimeoutMs)
                 return 0;
             Sleep(BringToFrontRetryMs);
         }
@@ -292,7 +295,13 @@ public:
     void restoreWindow(WindowHandle window) override
     {
         const HWND w = toHwnd(window);
-        if (IsWindow(w))
+        if (!IsWindow(w))
+            return;
+        // OpenIcon waits for the window's thread; a hung program gets the
+        // request queued instead, so that it cannot stall us.
+        if (IsHungAppWindow(w))
+            ShowWindowAsync(w, SW_RESTORE);
+        else
             OpenIcon(w);
     }
 
@@ -354,13 +363,15 @@ private:
         if (SetForegroundWindow(w) && GetForegroundWindow() == w)
             return true;
         // The foreground lock refused. A thread that shares the foreground
-        // thread's input state may hand the foreground on: join it briefly.
+        // thread's input state may hand the foreground on: join it briefly
+        // (not a hung one: sharing its input state would stall us too).
         const HWND current = GetForegroundWindow();
+        if (current && IsHungAppWindow(current))
+            return false;
         const DWORD foregroundThread = current ? GetWindowThreadProcessId(current, nullptr) : 0;
         const DWORD self = GetCurrentThreadId();
         const bool attached = foregroundThread != 0 && foregroundThread != self &&
                               AttachThreadInput(self, foregroundThread, TRUE);
-        BringWindowToTop(w);
         SetForegroundWindow(w);
         if (attached)
             AttachThreadInput(self, foregroundThread, FALSE);

@@ -14,7 +14,7 @@ std::unique_ptr<WindowSystem> createWin32WindowSystem();
 
 // How long bringToFront keeps trying before it reports failure, and how long
 // it waits between tries. Bounded, because callers retry on the UI thread.
-inline constexpr unsigned BringToFrontTimeoutMs = 1500;
+inline constexpr unsigned BringToFrontTimeoutMs = 1000;
 inline constexpr unsigned BringToFrontRetryMs = 25;
 // How long bringToFront waits for the window's thread to take the activation.
 inline constexpr unsigned ActivationWaitMs = 1000;
