@@ -152,7 +152,9 @@ void TestRoad::recordAndSave()
     form1().New->trigger(); // returns once the instructions are up beside the recorder
     QVERIFY(form2().isVisible());
     QVERIFY(!form1().isVisible());
-    QVERIFY(m_recorder->has("format\tGSM 6.10\tgsm610"));
+    // The wizard goes on once the selection's window has gone; the recorder
+    // logs the format it chose right after that.
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("format\tGSM 6.10\tgsm610"), LogWaitMs);
     // The last Enter confirming the properties may still be on its way.
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("closed\tProperties for Sound\tOK"), LogWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstart"), LogWaitMs);
@@ -188,6 +190,12 @@ void TestRoad::startMailer(const QString& kind, bool minimized)
     m_mailerProcess->start(STANDIN_MAILER, args);
     QVERIFY(m_mailerProcess->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(m_mailer->hasPrefix("shown\t"), LogWaitMs);
+    // "shown" is logged when the program shows its window, before the window
+    // manager has put it on the screen, where the wizard looks for it.
+    const QString title = kind == "netscape"      ? "Netscape - [Message Composition]"
+                          : kind == "composition" ? "Composition"
+                                                  : "New Message";
+    QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), title) != 0, LogWaitMs);
 }
 
 void TestRoad::attach()

@@ -1,8 +1,9 @@
 #include "StandinApplication.h"
 
 #include "StandinLog.h"
+#include "StandinX11Keys.h"
 
-#include <QAbstractNativeEventFilter>
+#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -24,41 +25,6 @@ bool onX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-#if QT_CONFIG(xcb)
-// Key events the X server addressed to a window of this program that has
-// closed since (Qt destroys a hidden dialog's native window, and then drops
-// such keys unseen) are addressed to the window that has the keyboard now.
-class ClosedWindowKeys : public QAbstractNativeEventFilter
-{
-public:
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        auto* event = static_cast<xcb_generic_event_t*>(message);
-        const auto type = event->response_type & ~0x80;
-        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
-            return false;
-        auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
-        const auto windows = QGuiApplication::allWindows();
-        for (QWindow* w : windows) {
-            if (w->handle() && w->isVisible() && w->winId() == key->event)
-                return false; // an open window: Qt delivers it as usual
-        }
-        QWidget* owner = StandinApplication::keyboardOwner();
-        if (!owner || !owner->windowHandle() || !owner->windowHandle()->handle())
-            return false;
-        if (type == XCB_KEY_PRESS) {
-            auto* app = static_cast<StandinApplication*>(qApp);
-            app->logRedirect(app->formerTitle(key->event), StandinApplication::windowName(owner));
-        }
-        key->event = static_cast<xcb_window_t>(owner->winId());
-        key->child = XCB_NONE;
-        return false;
-    }
-};
-#endif
-
 } // namespace
 
 void handKeyboardToOwner(QWidget* dialog)
@@ -79,6 +45,9 @@ void handKeyboardToOwner(QWidget* dialog)
         if (x11 && x11->connection()) {
             // Queued before the request that unmaps the dialog, on the same
             // connection: the server moves the focus first.
+            trace(QStringLiteral("focus to %1, the owner of %2")
+                      .arg(StandinApplication::windowName(owner),
+                           StandinApplication::windowName(dialog)));
             xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT,
                                 static_cast<xcb_window_t>(owner->winId()), XCB_CURRENT_TIME);
             return;
@@ -91,21 +60,12 @@ void handKeyboardToOwner(QWidget* dialog)
 StandinApplication::StandinApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     installEventFilter(this);
-#if QT_CONFIG(xcb)
-    if (onX11()) {
-        m_keyRouting = new ClosedWindowKeys;
-        installNativeEventFilter(m_keyRouting);
-    }
-#endif
+    m_x11Keys = std::make_unique<X11Keys>([](const WindowSystemKey& key) {
+        static_cast<StandinApplication*>(qApp)->deliverKey(key);
+    });
 }
 
-StandinApplication::~StandinApplication()
-{
-    if (m_keyRouting) {
-        removeNativeEventFilter(m_keyRouting);
-        delete m_keyRouting;
-    }
-}
+StandinApplication::~StandinApplication() = default;
 
 QString StandinApplication::windowName(const QWidget* window)
 {
@@ -217,17 +177,79 @@ void StandinApplication::handOn(QWidget* closed, const QKeyEvent* key)
     QWidget* to = owner->focusWidget() ? owner->focusWidget() : owner;
     if (QWidget* popup = QApplication::activePopupWidget())
         to = popup->focusWidget() ? popup->focusWidget() : popup;
+    sendKey(to, *key);
+}
+
+void StandinApplication::deliverKey(const WindowSystemKey& key)
+{
+    QWidget* to = nullptr;
+    if (QWidget* grabber = QWidget::keyboardGrabber()) {
+        to = grabber;
+    } else if (QWidget* popup = QApplication::activePopupWidget()) {
+        to = popup->focusWidget() ? popup->focusWidget() : popup;
+    } else if (QWidget* owner = keyboardOwner()) {
+        // The window that has the keyboard is the active one, so that its
+        // shortcuts and mnemonics apply, even while the window manager is
+        // still giving it the focus.
+        if (QApplication::activeWindow() != owner)
+            QApplication::setActiveWindow(owner);
+        to = owner->focusWidget() ? owner->focusWidget() : owner;
+    }
+    if (tracing()) {
+        trace(QStringLiteral("deliver %1 %2 (addressed to 0x%3) to %4 in %5")
+                  .arg(key.type == QEvent::KeyPress ? "press" : "release",
+                       keyName(key.key, key.modifiers))
+                  .arg(key.addressedTo, 0, 16)
+                  .arg(to ? QString::fromLatin1(to->metaObject()->className())
+                          : QStringLiteral("nothing"),
+                       windowName(to)));
+    }
+    if (!to)
+        return; // no window left to take it
+    QKeyEvent event(key.type, key.key, key.modifiers, key.scanCode, key.nativeKey,
+                    key.nativeModifiers, key.text);
+    if (key.type == QEvent::KeyPress) {
+        noteAddressee(key.addressedTo, to->window());
+        sendKey(to, event);
+    } else {
+        QCoreApplication::sendEvent(to, &event);
+    }
+}
+
+void StandinApplication::sendKey(QWidget* to, const QKeyEvent& key)
+{
     // Sent, not posted: Qt tries shortcuts before it delivers a key press that
     // does not come from the window system, as for one that does. The key is
     // logged where it ends up.
-    QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers(), key->nativeScanCode(),
-                   key->nativeVirtualKey(), key->nativeModifiers(), key->text(),
-                   key->isAutoRepeat(), key->count());
-    m_handedOn = {true, key->key(), key->modifiers(), key->text(), nullptr};
+    QKeyEvent copy(QEvent::KeyPress, key.key(), key.modifiers(), key.nativeScanCode(),
+                   key.nativeVirtualKey(), key.nativeModifiers(), key.text(), key.isAutoRepeat(),
+                   key.count());
+    m_handedOn = {true, key.key(), key.modifiers(), key.text(), nullptr};
     m_handingOn = true;
     QCoreApplication::sendEvent(to, &copy);
     m_handingOn = false;
     m_handedOn.valid = false;
+}
+
+void StandinApplication::noteAddressee(quintptr nativeWindow, QWidget* window)
+{
+    if (nativeWindow == 0)
+        return;
+    QString addressed;
+    QWidget* widget = QWidget::find(static_cast<WId>(nativeWindow));
+    if (widget && widget->isVisible()) {
+        widget = widget->window();
+        // A menu takes the keys of its window and hands the keyboard back.
+        if (widget == window || widget->windowType() == Qt::Popup ||
+            window->windowType() == Qt::Popup)
+            return;
+        addressed = windowName(widget);
+    } else {
+        addressed = widget ? windowName(widget) : m_titles.value(nativeWindow);
+    }
+    const QString name = windowName(window);
+    if (!addressed.isEmpty() && addressed != name)
+        logRedirect(addressed, name);
 }
 
 void StandinApplication::logRedirect(const QString& closed, const QString& owner)
@@ -299,6 +321,12 @@ bool StandinApplication::notify(QObject* receiver, QEvent* event)
                    QStringLiteral("shortcut"));
         }
         m_pending.valid = false;
+        // A button's mnemonic clicks it now, before the next key is read (Qt
+        // animates the click and clicks 100 ms later, after keys that follow).
+        if (auto* button = qobject_cast<QAbstractButton*>(receiver); button && !se->isAmbiguous()) {
+            button->click();
+            return true;
+        }
         break;
     }
     case QEvent::KeyPress:

@@ -3,37 +3,46 @@
 // The application object of a stand-in program. It logs every key the program
 // receives, once, with the window that took it, and makes keys follow the
 // keyboard the way the desktop the programs come from does:
+// - keys are queued: the program takes the next key only once it has handled
+//   the one before (including a dialog or menu that key opened), and the key
+//   goes to whatever has the keyboard at that moment (an open menu, else the
+//   dialog on top, else the main window), whichever of the program's windows
+//   the window system addressed it to (on X11: see StandinX11Keys.h). So a
+//   sender that queues several keys at once (Alt+F, X, Tab, Enter) reaches the
+//   question the X opens with the Tab and Enter, although the window system
+//   addressed them to the menu or the main window, and keys sent to a dialog
+//   that is still opening reach it;
 // - when a dialog ends, its owner gets the keyboard before the dialog's window
 //   goes (on X11 the input focus is moved at once, so that no key sent
-//   meanwhile falls between the two windows);
-// - a key reaches the window that has the keyboard when the program gets to
-//   the key. A sender that queues several keys at once (Enter, then Alt+F, X)
-//   makes the window system address all of them to the window that had the
-//   focus when they were sent; those that arrive after that window has closed
-//   go to the window that has the keyboard now (the dialog still open, or the
-//   main window) instead of being lost. This is done twice: for keys Qt has
-//   already queued for the closed window, and (on X11) for keys the server
-//   addressed to its native window, which Qt would drop unseen.
+//   meanwhile falls between the two windows, outside the program);
+// - a key delivered to a window that has closed (by the offscreen platform,
+//   or sent by a test) goes to the window that has the keyboard now.
 //
 // Log lines (see StandinLog.h):
 //   key         <window>  <key>  <text>  [shortcut]
 //   shown       <window>
 //   hidden      <window>
-//   redirected  <closed window>  <window that gets its keys>   (once for each)
+//   redirected  <window addressed>  <window that got the key>   (once for each)
 // <window> is the window's title, or "menu:<title>" for an open menu; <key> is
 // the key in portable text ("Alt+F", "Shift+G", "Tab", "Return", "Pause",
 // "Esc"); <text> is the text the key produced. Presses of modifier keys alone
 // (Shift, Alt, ...) are not logged. "shortcut" marks a key taken by a shortcut
-// or mnemonic (a menu bar title, a button).
+// or mnemonic (a menu bar title, a button). "redirected" is logged when keys
+// the window system addressed to a window that has closed, or to one that a
+// dialog has covered since, go elsewhere.
 
 #include <QApplication>
 #include <QHash>
 #include <QPointer>
 
-class QAbstractNativeEventFilter;
+#include <memory>
+
 class QKeyEvent;
 
 namespace standin {
+
+struct WindowSystemKey;
+class X11Keys;
 
 class StandinApplication : public QApplication
 {
@@ -57,6 +66,8 @@ public:
     QString formerTitle(quintptr nativeWindow) const { return m_titles.value(nativeWindow); }
     // Logs "redirected" once for each closed window whose keys go elsewhere.
     void logRedirect(const QString& closed, const QString& owner);
+    // A key from the window system, in its turn: to whatever has the keyboard.
+    void deliverKey(const WindowSystemKey& key);
 
 private:
     void logKey(const QString& window, int key, Qt::KeyboardModifiers modifiers,
@@ -64,6 +75,8 @@ private:
     void windowHidden(QWidget* window);
     static QWidget* closedWindowOf(QObject* receiver);
     void handOn(QWidget* closed, const QKeyEvent* key);
+    void sendKey(QWidget* to, const QKeyEvent& key);
+    void noteAddressee(quintptr nativeWindow, QWidget* window);
 
     struct PendingKey
     {
@@ -79,7 +92,7 @@ private:
     int m_widgetKeyDepth = 0; // key presses being delivered to widgets, nested
     QHash<quintptr, QString> m_titles;
     QString m_lastRedirect;
-    QAbstractNativeEventFilter* m_keyRouting = nullptr;
+    std::unique_ptr<X11Keys> m_x11Keys;
 };
 
 // Gives the keyboard to the window that has it once dialog is gone (its

@@ -1,5 +1,8 @@
 #include "StandinLog.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <memory>
@@ -81,6 +84,39 @@ void log(const QStringList& fields)
     // One write per line: the file is unbuffered, so the line is in the file
     // when this returns, and lines of one program never interleave.
     file->write((escaped.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8());
+    if (tracing())
+        trace(QStringLiteral("log ") + escaped.join(QLatin1Char(' ')));
+}
+
+bool tracing()
+{
+    static const bool on = !qEnvironmentVariableIsEmpty("STANDIN_TRACE");
+    return on;
+}
+
+void trace(const QString& text)
+{
+    if (!tracing())
+        return;
+    static std::unique_ptr<QFile> file;
+    static QElapsedTimer clock;
+    if (!file) {
+        clock.start();
+        const QString name = QStringLiteral("%1-%2.trace")
+                                 .arg(QCoreApplication::applicationName())
+                                 .arg(QCoreApplication::applicationPid());
+        file = std::make_unique<QFile>(QDir(qEnvironmentVariable("STANDIN_TRACE")).filePath(name));
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            return;
+    }
+    if (!file->isOpen())
+        return;
+    const qint64 us = clock.nsecsElapsed() / 1000;
+    file->write(QStringLiteral("%1.%2 %3\n")
+                    .arg(us / 1000, 7)
+                    .arg(us % 1000, 3, 10, QLatin1Char('0'))
+                    .arg(text)
+                    .toUtf8());
 }
 
 } // namespace standin

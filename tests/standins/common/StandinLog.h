@@ -22,4 +22,10 @@ QString logPath();
 void log(const QStringList& fields);
 QString escapeField(const QString& text);
 
+// A trace for finding out where keys went, apart from the log: with
+// STANDIN_TRACE set to a folder, each process appends lines (milliseconds
+// since it started, then the text) to "<program>-<pid>.trace" there.
+bool tracing();
+void trace(const QString& text);
+
 } // namespace standin

@@ -2,6 +2,13 @@
 // windows found by their exact titles, keys sent with XTest in the groups the
 // voice wizard sends, without waiting between the keys of a group or between
 // groups that the wizard sends back to back.
+//
+// The typed-ahead cases send, through the wizard's own X11 backend, keys for a
+// dialog or question right behind the keys that open it, without waiting for
+// it: the X server addresses them to the window that has the focus when they
+// are sent (the main window, the menu, the dialog underneath), before the
+// program has even opened the new window. They must all reach the new window,
+// as queued keys do on the desktop the programs come from.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,6 +18,9 @@
 #include <QTest>
 
 #include <sndfile.h>
+
+#include "KeyNotation.h"
+#include "x11/X11WindowSystem.h"
 
 // Xlib after Qt: its macros clash with Qt's names.
 #include <X11/Xatom.h>
@@ -180,6 +190,54 @@ private:
     Display* m_display;
 };
 
+// The wizard's way of sending keys: its X11 backend, one send per key string.
+class Wizard
+{
+public:
+    Wizard() : m_system(automation::openX11WindowSystem()) {}
+
+    bool ok() const { return m_system != nullptr; }
+
+    automation::WindowHandle find(const QString& title, bool dialog = false)
+    {
+        return m_system->findTopWindow(dialog ? automation::WindowClass::Dialog
+                                              : automation::WindowClass::Any,
+                                       title.toStdString());
+    }
+
+    // Waits for the window and brings it to the front, as the wizard does
+    // before the first keys of a step.
+    bool bringToFront(const QString& title)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                const automation::WindowHandle w = find(title);
+                return w != 0 && m_system->bringToFront(w) == 1;
+            },
+            Wait);
+    }
+
+    // Each string one send, back to back, in the wizard's notation.
+    bool send(std::initializer_list<const char*> notations)
+    {
+        for (const char* notation : notations) {
+            const automation::KeyParse keys =
+                automation::parseKeyNotation(automation::decodeUtf8(notation));
+            if (!keys.ok || !m_system->sendKeys(keys.keys))
+                return false;
+        }
+        return true;
+    }
+
+    bool type(const QString& text)
+    {
+        return m_system->sendKeys(automation::literalKeys(text.toStdU32String()));
+    }
+
+private:
+    std::unique_ptr<automation::WindowSystem> m_system;
+};
+
 } // namespace
 
 class TestStandinsX11 : public QObject
@@ -193,7 +251,13 @@ private slots:
     void mailerAttachesTheTypedPath_data();
     void mailerAttachesTheTypedPath();
 
+    void startOverKeysBackToBack();
+    void selectionKeysTypedAhead();
+    void fileWindowKeysTypedAhead_data();
+    void fileWindowKeysTypedAhead();
+
 private:
+    void startRecorder();
     QStringList log() const { return readLog(m_dir->filePath(QStringLiteral("log"))); }
     bool waitLog(const QString& line) const
     {
@@ -227,7 +291,7 @@ void TestStandinsX11::cleanup()
     m_dir.reset();
 }
 
-void TestStandinsX11::recorderSavesCompressedAndLeaves()
+void TestStandinsX11::startRecorder()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("STANDIN_RECORDER_LOG"), m_dir->filePath(QStringLiteral("log")));
@@ -235,6 +299,13 @@ void TestStandinsX11::recorderSavesCompressedAndLeaves()
     m_process->setProcessEnvironment(env);
     m_process->start(QStringLiteral(STANDIN_RECORDER), {});
     QVERIFY(m_process->waitForStarted(Wait));
+}
+
+void TestStandinsX11::recorderSavesCompressedAndLeaves()
+{
+    startRecorder();
+    if (QTest::currentTestFailed())
+        return;
     Desktop& x = *m_desktop;
 
     const Window recorder = x.waitFor(QStringLiteral("Sound - Sound Recorder"));
@@ -353,6 +424,108 @@ void TestStandinsX11::mailerAttachesTheTypedPath()
     QVERIFY(!x.find(QStringLiteral("Enter file to attach")));
     QVERIFY(!x.find(QStringLiteral("Insert Attachment")));
     QVERIFY(!x.find(QStringLiteral("Attachments")));
+}
+
+void TestStandinsX11::startOverKeysBackToBack()
+{
+    // Leaving with an unsaved recording, as the wizard's "Start Over" does:
+    // Alt+F opens the menu, X chooses Exit, which opens the question; Tab and
+    // Enter answer No. The X server addresses the Tab and Enter to the menu
+    // (which holds the keyboard) or to the main window, which the question
+    // covers by the time they are read.
+    startRecorder();
+    if (QTest::currentTestFailed())
+        return;
+    Wizard wizard;
+    QVERIFY(wizard.ok());
+    QVERIFY(waitLog(QStringLiteral("record\tstart")));
+    QVERIFY(wizard.bringToFront(QStringLiteral("Sound - Sound Recorder")));
+    QVERIFY(wizard.send({"%F", "X", "{TAB}", "~"}));
+    QVERIFY2(m_process->waitForFinished(Wait), qPrintable(log().join(QLatin1Char('\n'))));
+    const QStringList lines = log();
+    QVERIFY(lines.contains(QStringLiteral("question\tNo")));
+    QVERIFY(lines.contains(QStringLiteral("exit")));
+    QVERIFY(lines.filter(QStringLiteral("saved\t")).isEmpty());
+}
+
+void TestStandinsX11::selectionKeysTypedAhead()
+{
+    // The format chosen and both dialogs confirmed with keys sent right
+    // behind the key that opens "Sound Selection": every one of them is
+    // addressed to "Properties for Sound", which the selection covers by the
+    // time they are read.
+    startRecorder();
+    if (QTest::currentTestFailed())
+        return;
+    Wizard wizard;
+    QVERIFY(wizard.ok());
+    QVERIFY(waitLog(QStringLiteral("record\tstart")));
+    QVERIFY(wizard.bringToFront(QStringLiteral("Sound - Sound Recorder")));
+    QVERIFY(wizard.send({"%F", "P"}));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return wizard.find(QStringLiteral("Properties for Sound"), true) != 0; }, Wait));
+    QVERIFY(wizard.send({"%C", "{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~", "~"}));
+    QVERIFY2(waitLog(QStringLiteral("closed\tProperties for Sound\tOK")),
+             qPrintable(log().join(QLatin1Char('\n'))));
+    const QStringList lines = log();
+    QVERIFY(lines.contains(QStringLiteral("closed\tSound Selection\tOK")));
+    QVERIFY(lines.contains(QStringLiteral("format\tGSM 6.10\tgsm610")));
+    QVERIFY(QTest::qWaitFor([&] { return !wizard.find(QStringLiteral("Sound Selection")); }, Wait));
+    QVERIFY(QTest::qWaitFor([&] { return !wizard.find(QStringLiteral("Properties for Sound")); },
+                            Wait));
+}
+
+void TestStandinsX11::fileWindowKeysTypedAhead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("fileWindow");
+    QTest::newRow("netscape") << "netscape"
+                              << "Netscape - [Message Composition]"
+                              << "Enter file to attach";
+    QTest::newRow("composition") << "composition"
+                                 << "Composition"
+                                 << "Enter file to attach";
+    QTest::newRow("newmessage") << "newmessage"
+                                << "New Message"
+                                << "Insert Attachment";
+}
+
+void TestStandinsX11::fileWindowKeysTypedAhead()
+{
+    // The attach keys, the path and the Enter that confirms it in one go,
+    // through menus that close and dialogs that open on the way: the path is
+    // addressed to the compose window (or the menu), which the file window
+    // covers by the time it is read.
+    QFETCH(QString, kind);
+    QFETCH(QString, title);
+    QFETCH(QString, fileWindow);
+    const QString path =
+        m_dir->filePath(QStringLiteral("Voice ~%(x) [1]/[12-06-98]03 45 12PM.wav"));
+    m_process->start(QStringLiteral(STANDIN_MAILER),
+                     {QStringLiteral("--kind"), kind, QStringLiteral("--log"),
+                      m_dir->filePath(QStringLiteral("log"))});
+    QVERIFY(m_process->waitForStarted(Wait));
+    Wizard wizard;
+    QVERIFY(wizard.ok());
+    QVERIFY(wizard.bringToFront(title));
+    if (kind == QLatin1String("netscape"))
+        QVERIFY(wizard.send({"%F", "F", "F"}));
+    else if (kind == QLatin1String("composition"))
+        QVERIFY(wizard.send({"%F", "T", "T", "~", "~"}));
+    else
+        QVERIFY(wizard.send({"%I", "A"}));
+    QVERIFY(wizard.type(path));
+    QVERIFY(wizard.send({"~"}));
+    if (kind == QLatin1String("netscape"))
+        QVERIFY(wizard.send({"~"})); // closes "Attachments"
+    QVERIFY2(waitLog(QStringLiteral("attached\t%1\tmissing").arg(path)),
+             qPrintable(log().join(QLatin1Char('\n'))));
+    QVERIFY(waitLog(QStringLiteral("hidden\t") + fileWindow));
+    if (kind == QLatin1String("netscape"))
+        QVERIFY(waitLog(QStringLiteral("closed\tAttachments\tOK")));
+    QCOMPARE(log().filter(QStringLiteral("attached\t")).size(), 1);
+    QVERIFY(QTest::qWaitFor([&] { return !wizard.find(fileWindow); }, Wait));
 }
 
 QTEST_GUILESS_MAIN(TestStandinsX11)
