@@ -305,6 +305,9 @@ void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight)
 void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight)
 {
     window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A notice never takes the keyboard: keys meant for another program's
+    // window that was just brought to the front must not land here.
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setFixedSize(clientWidth, clientHeight);
     window->setAutoFillBackground(true);
     QPalette p = window->palette();

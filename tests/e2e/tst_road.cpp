@@ -87,6 +87,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void cleanupTestCase();
     void recordSaveAndAttach_data();
     void recordSaveAndAttach();
     void startOverLeavesNoFileAndNoRecorder();
@@ -135,16 +136,22 @@ void TestRoad::cleanup()
     for (const QString& line : m_recorder->lines()) {
         const auto f = line.split(u'\t');
         if (f.size() >= 2 && f[0] == "start" && !m_recorder->has("exit"))
-            ::kill(f[1].toInt(), SIGTERM);
+            ::kill(f[1].toInt(), SIGKILL);
     }
     if (m_mailerProcess) {
         m_mailerProcess->kill();
         m_mailerProcess->waitForFinished(10000);
         m_mailerProcess.reset();
     }
-    QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), RecorderTitle) == 0, LogWaitMs);
     resetForms();
     SetVoiceFolder({});
+    QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), RecorderTitle) == 0, LogWaitMs);
+}
+
+void TestRoad::cleanupTestCase()
+{
+    resetForms();
+    Automation::install(nullptr);
 }
 
 void TestRoad::recordAndSave()
