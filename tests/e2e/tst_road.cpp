@@ -266,7 +266,9 @@ void TestRoad::attachAFileChosenInTheBrowser()
     QVERIFY(QDir().mkpath(bin));
     QFile opener(bin + "/xdg-open");
     QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n");
+    // Written whole, then renamed: the test never reads a half-written record.
+    opener.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.part\"\n"
+                 "mv \"$0.part\" \"$0.args\"\n");
     opener.close();
     opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
