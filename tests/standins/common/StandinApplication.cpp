@@ -164,37 +164,36 @@ QWidget* StandinApplication::closedWindowOf(QObject* receiver)
     return window;
 }
 
+QWidget* StandinApplication::keyReceiver()
+{
+    if (QWidget* grabber = QWidget::keyboardGrabber())
+        return grabber;
+    if (QWidget* popup = QApplication::activePopupWidget())
+        return popup->focusWidget() ? popup->focusWidget() : popup;
+    QWidget* owner = keyboardOwner();
+    if (!owner)
+        return nullptr;
+    // The window that has the keyboard is the active one, so that its
+    // shortcuts and mnemonics apply, even while the window manager is still
+    // giving it the focus.
+    if (QApplication::activeWindow() != owner)
+        QApplication::setActiveWindow(owner);
+    return owner->focusWidget() ? owner->focusWidget() : owner;
+}
+
 void StandinApplication::handOn(QWidget* closed, const QKeyEvent* key)
 {
     QWidget* owner = keyboardOwner();
     if (!owner)
         return;
     logRedirect(windowName(closed), windowName(owner));
-    // The window that has the keyboard is the active one, so that its
-    // shortcuts and mnemonics apply.
-    if (QApplication::activeWindow() != owner)
-        QApplication::setActiveWindow(owner);
-    QWidget* to = owner->focusWidget() ? owner->focusWidget() : owner;
-    if (QWidget* popup = QApplication::activePopupWidget())
-        to = popup->focusWidget() ? popup->focusWidget() : popup;
-    sendKey(to, *key);
+    if (QWidget* to = keyReceiver())
+        sendKey(to, *key);
 }
 
 void StandinApplication::deliverKey(const WindowSystemKey& key)
 {
-    QWidget* to = nullptr;
-    if (QWidget* grabber = QWidget::keyboardGrabber()) {
-        to = grabber;
-    } else if (QWidget* popup = QApplication::activePopupWidget()) {
-        to = popup->focusWidget() ? popup->focusWidget() : popup;
-    } else if (QWidget* owner = keyboardOwner()) {
-        // The window that has the keyboard is the active one, so that its
-        // shortcuts and mnemonics apply, even while the window manager is
-        // still giving it the focus.
-        if (QApplication::activeWindow() != owner)
-            QApplication::setActiveWindow(owner);
-        to = owner->focusWidget() ? owner->focusWidget() : owner;
-    }
+    QWidget* to = keyReceiver();
     if (tracing()) {
         trace(QStringLiteral("deliver %1 %2 (addressed to 0x%3) to %4 in %5")
                   .arg(key.type == QEvent::KeyPress ? "press" : "release",

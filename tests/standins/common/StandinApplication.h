@@ -58,8 +58,8 @@ public:
     static QString windowName(const QWidget* window);
     static QString keyName(int key, Qt::KeyboardModifiers modifiers);
     static bool isModifierKey(int key);
-    // The window that has the keyboard now, for a key addressed to a window
-    // that is gone.
+    // The window that has the keyboard now: the dialog on top, else the
+    // active window, else the main window.
     static QWidget* keyboardOwner();
 
     // The title a native window had when it was shown (for the log).
@@ -75,6 +75,9 @@ private:
     void windowHidden(QWidget* window);
     static QWidget* closedWindowOf(QObject* receiver);
     void handOn(QWidget* closed, const QKeyEvent* key);
+    // What takes a key now: the open menu, else the focused control of the
+    // window that has the keyboard.
+    static QWidget* keyReceiver();
     void sendKey(QWidget* to, const QKeyEvent& key);
     void noteAddressee(quintptr nativeWindow, QWidget* window);
 
