@@ -4,6 +4,7 @@
 #include "Form3.h"
 #include "Form5.h"
 #include "Form6.h"
+#include "Form8.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -43,6 +44,9 @@ void Form7::Command1_Click()
     form5().Timer1->start();
     form3().hide();
     form6().Timer1->stop();
+    // That timer was the only thing to take the attached notice down again;
+    // left up, it would stay on top of everything until the program ends.
+    form8().hide();
     form1().show();
 }
 

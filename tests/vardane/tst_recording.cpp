@@ -29,7 +29,6 @@ namespace {
 
 const QStringList RecordKeys{"%F", "P", "%C", "{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~", "~"};
 
-
 } // namespace
 
 class TestRecording : public QObject
@@ -53,12 +52,13 @@ private slots:
     void dateIsReadBeforeTime();
     void saveTypesThePathAndClosesTheRecorder();
     void saveIntoAFolderWithCommandCharacters();
+    void saveWhileTheLastSavedNoticeIsUp();
     void saveThatWritesNoFileIsNotReportedAsSaved();
     void saveDialogThatNeverAppearsIsGivenUp();
 
     void startOverClosesTheRecorderWithoutSaving();
     void startOverWithRecorderClosedReturnsAfterTwoSeconds();
-    void startOverOnForm7StopsTheAttachedNotice();
+    void startOverOnForm7EndsTheAttachedNotice();
 
 private:
     void recordAndNext();
@@ -336,6 +336,33 @@ void TestRecording::saveIntoAFolderWithCommandCharacters()
     QCOMPARE(CurrentVoiceFile(), path);
 }
 
+void TestRecording::saveWhileTheLastSavedNoticeIsUp()
+{
+    // A short message recorded and saved again before the first notice has
+    // gone: the second save still happens, and its own file is offered.
+    int second = 0;
+    SetClock([&] { return QDateTime(QDate(2026, 12, 8), QTime(9, 30, second)); });
+    recordAndNext();
+    form3().Command2->click();
+    QVERIFY(form9().Timer1->isActive());
+    const QString first = CurrentVoiceFile();
+
+    second = 2;
+    m_rec = std::make_unique<FakeRecorder>(*m_auto);
+    m_rec->installAsProgram();
+    recordAndNext();
+    QVERIFY(form9().isVisible());
+    form3().Command2->click();
+    const QString path = VoiceFolder() + "/[12-08-26]09 30 02AM.wav";
+    QCOMPARE(m_rec->typed, path);
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(CurrentVoiceFile(), path);
+    QVERIFY(path != first);
+    QVERIFY(form9().isVisible());
+    QVERIFY(form6().isVisible());
+    QVERIFY(form9().Timer1->isActive());
+}
+
 void TestRecording::saveThatWritesNoFileIsNotReportedAsSaved()
 {
     m_rec->writesFile = false;
@@ -400,7 +427,7 @@ void TestRecording::startOverWithRecorderClosedReturnsAfterTwoSeconds()
     QCOMPARE(form1().frameGeometry().topLeft(), placed(&form1(), 1.3));
 }
 
-void TestRecording::startOverOnForm7StopsTheAttachedNotice()
+void TestRecording::startOverOnForm7EndsTheAttachedNotice()
 {
     // As after an attachment: the notice up with its 2300 ms timer running.
     form1().hide();
@@ -413,10 +440,10 @@ void TestRecording::startOverOnForm7StopsTheAttachedNotice()
     QVERIFY(form5().isVisible());
     QVERIFY(form5().Timer1->isActive());
     QVERIFY(!form6().Timer1->isActive());
+    QVERIFY(!form8().isVisible()); // taken down with its timer, not left up for good
     QVERIFY(form1().isVisible());
-    QTest::qWait(2600);
-    QVERIFY(form8().isVisible()); // stays, since its timer was stopped
-    QVERIFY(!form5().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!form5().isVisible(), 5000);
+    QVERIFY(!form8().isVisible());
 }
 
 QTEST_MAIN(TestRecording)
