@@ -29,6 +29,8 @@ build_type=$(grep -m1 '^CMAKE_BUILD_TYPE:' "$build/CMakeCache.txt" | cut -d= -f2
 {
     echo "# Benchmark results"
     echo
+    echo "Written by \`bench/run.sh\`: every row comes from the one run dated below."
+    echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Machine: $(nproc) cores, ${cpu:-unknown CPU}; load average before/after: $load_before / $load_after"
     echo "- Build: ${build_type:-default}; each benchmark on its own Xvfb display with openbox"
@@ -55,12 +57,25 @@ How each figure is taken:
 - Typing: from the start of the send to the stand-in program reporting the
   whole line after Enter, compared character by character. The second series
   puts two letters into every path that need a new binding of a spare key code
-  right before they are typed.
-- Start-up: from starting the process to its window (titled "Tindrel" for
-  vardane) being managed and viewable, watched from a separate connection;
+  right before they are typed. The third types 500 random paths while two
+  busy processes keep both cores loaded.
+- Start-up: from starting the process to its window ("Tindrel" for vardane,
+  "Order Now" for order, which reads the full order.ini the build puts beside
+  it) being managed and viewable, watched from a separate connection;
   resident memory (VmRSS) is read 500 ms later. The minimal program is the
   classic Qt hello world: one QPushButton as a window. Starts alternate, after
   one warm-up start of each.
+- Road: the wizard's buttons pressed one after the other with no time left
+  to the user (New, NEXT, Save, Attach Voice), against the stand-in recorder
+  and e-mail program; each step runs from the press until the outside program
+  has done its part (recording under way, stopped, file written, file
+  attached). The pauses the windows ask for are summed by the automation
+  layer and taken off. What is left includes starting the recorder (a Qt
+  program) and the stand-ins' own reaction; the e-mail program is open
+  before each road. The kinds take turns, after one warm-up road.
+- Fuzzing: scripts/fuzz.sh, clang with libFuzzer, ASan and UBSan, starting
+  from the seed corpora in tests/fuzz/corpus and what earlier runs in
+  build-fuzz/ found; coverage is libFuzzer's count of covered points.
 - The machine is shared with other work; wall-clock figures grow with its
   load (see the load average above).
 NOTES

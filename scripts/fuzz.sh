@@ -31,6 +31,8 @@ for t in "${targets[@]}"; do
         -artifact_prefix="$build/crash-$t-" "$build/corpus/$t" "$root/tests/fuzz/corpus/$t" \
         >"$build/$t.log" 2>&1 || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$t.log" | tail -n1)
+    cov=$(sed -n 's/.*DONE.*cov: \([0-9]*\).*/\1/p' "$build/$t.log" | tail -n1)
+    corp=$(sed -n 's/.*DONE.*corp: \([0-9]*\).*/\1/p' "$build/$t.log" | tail -n1)
     if [ "$status" -eq 0 ]; then verdict="no crash, no sanitizer report"; else verdict="FAILED (exit $status, see $build/$t.log)"; fi
-    echo "fuzz_$t: ${runs:-?} runs in ${seconds} s: $verdict"
+    echo "fuzz_$t: ${runs:-?} runs in ${seconds} s, coverage ${cov:-?} points, corpus ${corp:-?} inputs: $verdict"
 done

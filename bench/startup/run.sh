@@ -1,5 +1,11 @@
 #!/usr/bin/env bash
-# Start of the built program to its main window shown, and its resident
-# memory, against a minimal Qt Widgets program. Usage: run.sh BUILD_DIR
+# Start of each built program to its first window shown, and its resident
+# memory, against a minimal Qt Widgets program. order starts with the full
+# order.ini the build puts beside it. Usage: run.sh BUILD_DIR
 set -euo pipefail
-exec "$1/bench/startup/bench_startup" "$1/vardane/vardane" "$1/bench/startup/bench_minimal_window"
+build=$1
+[ -s "$build/order/order.ini" ] || { echo "missing $build/order/order.ini" >&2; exit 1; }
+"$build/bench/startup/bench_startup" "vardane → main window Form1" "Tindrel" \
+    "$build/vardane/vardane" "$build/bench/startup/bench_minimal_window"
+"$build/bench/startup/bench_startup" "order, full order.ini → chooser \"Order Now\"" "Order Now" \
+    "$build/order/order" "$build/bench/startup/bench_minimal_window"

@@ -195,6 +195,7 @@ void Automation::PauseWithEvents(double seconds)
 {
     QElapsedTimer clock;
     clock.start();
+    m_pausesAsked += seconds;
     const qint64 limitNs = static_cast<qint64>(seconds * 1e9);
     while (clock.nsecsElapsed() <= limitNs) {
         beforePass();

@@ -57,6 +57,9 @@ public:
     void ProcessPendingEvents();
     // Processes events until more than the given time has passed (monotonic clock).
     void PauseWithEvents(double seconds);
+    // The pauses asked of PauseWithEvents so far, summed: what a measurement
+    // subtracts to see the time spent beyond them.
+    double pausesAskedSeconds() const { return m_pausesAsked; }
 
     WindowSystem& backend() { return *m_backend; }
 
@@ -76,6 +79,7 @@ private:
 
     std::unique_ptr<WindowSystem> m_backend;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    double m_pausesAsked = 0;
 };
 
 // The desktop's automation: the X11 backend on X11, the Windows one on Windows.
