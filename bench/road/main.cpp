@@ -15,6 +15,7 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "Module1.h"
+#include "StandinRoad.h"
 #include "automation/Automation.h"
 
 #include <QAction>
@@ -202,13 +203,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    qputenv("PATH", QByteArray(STANDIN_RECORDER_DIR) + ':' + qgetenv("PATH"));
-    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
     QTemporaryDir work;
-    SetVoiceFolder(work.filePath(QStringLiteral("Voice Files")));
-    QDir().mkpath(VoiceFolder());
-    Automation::install(createDesktopAutomation());
-    setEndProgramHandler([] {});
+    prepareStandinRoad(work, STANDIN_RECORDER_DIR);
 
     const auto finish = [](int code) {
         resetForms();

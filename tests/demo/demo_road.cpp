@@ -9,6 +9,7 @@
 #include "Form7.h"
 #include "Form9.h"
 #include "Module1.h"
+#include "StandinRoad.h"
 #include "automation/Automation.h"
 
 #include <QApplication>
@@ -68,13 +69,8 @@ int main(int argc, char* argv[])
     g_out = QDir(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(g_out.path());
     QApplication::setQuitOnLastWindowClosed(false);
-    qputenv("PATH", QByteArray(STANDIN_RECORDER_DIR) + ':' + qgetenv("PATH"));
-    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
     QTemporaryDir work;
-    SetVoiceFolder(work.filePath(QStringLiteral("Voice Files")));
-    QDir().mkpath(VoiceFolder());
-    Automation::install(createDesktopAutomation());
-    setEndProgramHandler([] {});
+    prepareStandinRoad(work, STANDIN_RECORDER_DIR);
 
     QProcess mailer;
     mailer.start(QStringLiteral(STANDIN_MAILER),

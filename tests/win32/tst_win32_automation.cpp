@@ -36,12 +36,6 @@ namespace {
 // Generous limits: Wine under load is slow to map windows and deliver input.
 constexpr DWORD WaitLimitMs = 15000;
 constexpr DWORD PollMs = 10;
-// Wine moves the X focus as a window is activated and, when the X server's
-// answer comes in, resets the modifiers to what X believes is held: an Alt
-// injected in that moment is lost. The window's thread has taken the
-// activation when bringToFront returns; before a chord, give the X focus
-// change a moment more to settle.
-constexpr DWORD ChordSettleMs = 100;
 
 const std::string VoicePath = "C:\\Voice Files\\[12-06-98]03 45 12PM ~%+^(){}\xC3\xA9.wav";
 
@@ -465,18 +459,39 @@ WindowHandle testAltChords(WindowSystem& ws, StandIn& s, int rounds)
     const WindowHandle other = s.window(standin::OtherTitle);
     // Each round the focus comes from another window, as when the program is switched to;
     // leaving the window closes the menu again.
+    //
+    // Wine resets the modifiers to what the X server believes is held when the
+    // X side of an activation comes back, and that can fall between the chord's
+    // Alt and its F: the F then arrives as a plain key and the Alt's release
+    // after it. Such a round shows the test bed at work, not the backend, and
+    // is tried again (twice at most). A chord sent without its Alt fails every
+    // try.
     int opened = 0;
+    int dropped = 0;
     for (int i = 0; i < rounds; ++i) {
-        const bool front = ws.bringToFront(other) == 1 && ws.bringToFront(main) == 1;
-        Sleep(ChordSettleMs);
-        const bool sent = ws.sendKeys(notation("%F"));
-        const bool menu = s.log->next("menu File").has_value();
-        if (front && sent && menu)
-            ++opened;
-        else
-            std::printf("  round %d: front %d, sent %d, menu %d\n", i + 1, front, sent, menu);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const bool front = focus(ws, s, other) && focus(ws, s, main);
+            const bool sent = ws.sendKeys(notation("%F"));
+            const auto outcome = s.log->next([](const std::string& line) {
+                return line == "menu File" || line.rfind("key down F ", 0) == 0;
+            });
+            if (front && sent && outcome == "menu File") {
+                ++opened;
+                break;
+            }
+            const bool altDropped =
+                outcome && outcome != "menu File" && s.log->next("key up Alt ").has_value();
+            std::printf("  round %d: front %d, sent %d, %s\n", i + 1, front, sent,
+                        !outcome     ? "nothing arrived"
+                        : altDropped ? "the Alt was let go of on the way; trying again"
+                                     : "F arrived without Alt");
+            if (!altDropped)
+                break;
+            ++dropped;
+        }
     }
-    std::printf("# \"%%F\" opened the menu %d times of %d\n", opened, rounds);
+    std::printf("# \"%%F\" opened the menu %d times of %d (%d tries again after a dropped Alt)\n",
+                opened, rounds, dropped);
     check(opened == rounds, "\"%F\" opens the File menu, every time");
     check(ws.sendKeys(notation("P")), "\"P\" sent");
     check(s.log->next("properties").has_value(), "\"P\" runs Properties...");
@@ -491,7 +506,6 @@ WindowHandle testAltChords(WindowSystem& ws, StandIn& s, int rounds)
         return 0;
 
     check(ws.bringToFront(main) == 1 && focus(ws, s, dialog), "the dialog in front");
-    Sleep(ChordSettleMs);
     check(ws.sendKeys(notation("%C")), "\"%C\" sent");
     check(s.log->next("convert").has_value(), "\"%C\" presses the dialog's &Convert button");
     checkNoModifierDown("\"%C\"");

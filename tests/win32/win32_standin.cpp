@@ -249,6 +249,21 @@ void announce(HWND w)
     log(std::string("window ") + handle + " " + utf8(windowText(w)));
 }
 
+// What a chord's keys became on arrival, and where: a chord whose Alt the
+// system let go of early shows here as a plain F.
+void logKey(const MSG& m)
+{
+    const char* kind = m.message == WM_KEYDOWN      ? "down"
+                       : m.message == WM_SYSKEYDOWN ? "sysdown"
+                       : m.message == WM_KEYUP      ? "up"
+                       : m.message == WM_SYSKEYUP   ? "sysup"
+                                                    : nullptr;
+    if (!kind || (m.wParam != VK_MENU && m.wParam != 'F'))
+        return;
+    log(std::string("key ") + kind + (m.wParam == VK_MENU ? " Alt " : " F ") +
+        utf8(windowText(m.hwnd)));
+}
+
 // show: a ShowWindow command, or 0 to leave the window hidden.
 HWND createWindow(const wchar_t* cls, const wchar_t* title, int show, int slot,
                   HMENU menu = nullptr)
@@ -331,6 +346,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        logKey(msg);
         if (propertiesDialog && IsDialogMessageW(propertiesDialog, &msg))
             continue;
         if (IsDialogMessageW(sharedDialog, &msg))

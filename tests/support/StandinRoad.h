@@ -1,0 +1,23 @@
+#pragma once
+
+// Sets this process up to run the voice wizard's whole road against the
+// stand-in programs: the stand-in recorder first on the search path (found
+// as an installed recorder would be) and recording as soon as it is shown,
+// a voice folder inside the given work folder, the desktop's automation,
+// and no ending of the process when the wizard says Exit.
+
+#include "Module1.h"
+#include "automation/Automation.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+inline void prepareStandinRoad(const QTemporaryDir& work, const QByteArray& recorderDir)
+{
+    qputenv("PATH", recorderDir + ':' + qgetenv("PATH"));
+    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
+    vardane::SetVoiceFolder(work.filePath(QStringLiteral("Voice Files")));
+    QDir().mkpath(vardane::VoiceFolder());
+    automation::Automation::install(automation::createDesktopAutomation());
+    vardane::setEndProgramHandler([] {});
+}
