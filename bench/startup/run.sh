@@ -5,7 +5,7 @@
 set -euo pipefail
 build=$1
 [ -s "$build/order/order.ini" ] || { echo "missing $build/order/order.ini" >&2; exit 1; }
-"$build/bench/startup/bench_startup" "vardane → main window Form1" "Tindrel" \
+"$build/bench/startup/bench_startup" vardane "main window Form1" "Tindrel" \
     "$build/vardane/vardane" "$build/bench/startup/bench_minimal_window"
-"$build/bench/startup/bench_startup" "order, full order.ini → chooser \"Order Now\"" "Order Now" \
-    "$build/order/order" "$build/bench/startup/bench_minimal_window"
+"$build/bench/startup/bench_startup" "order with a full order.ini" "chooser \"Order Now\"" \
+    "Order Now" "$build/order/order" "$build/bench/startup/bench_minimal_window"
