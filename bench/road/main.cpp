@@ -29,7 +29,6 @@
 #include <QThread>
 
 #include <array>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -171,7 +170,8 @@ public:
             return fail("the voice file was not attached");
 
         // Back to the start for the next road, outside the measured time,
-        // once the notices have had their time on screen.
+        // once the saved notice has had its time on screen and the recorder
+        // has gone.
         form7().Command1->click();
         if (!waitFor([] { return !form8().isVisible() && !form9().isVisible(); }))
             return fail("the notices did not go");
@@ -186,11 +186,9 @@ private:
     bool fail(const char* what)
     {
         std::fprintf(stderr, "road stopped: %s\n", what);
-        for (const char* log : {"STANDIN_RECORDER_LOG"}) {
-            QFile f(qEnvironmentVariable(log));
-            if (f.open(QIODevice::ReadOnly))
-                std::fprintf(stderr, "recorder's log:\n%s\n", f.readAll().constData());
-        }
+        QFile log(qEnvironmentVariable("STANDIN_RECORDER_LOG"));
+        if (log.open(QIODevice::ReadOnly))
+            std::fprintf(stderr, "recorder's log:\n%s\n", log.readAll().constData());
         return false;
     }
 
