@@ -5,6 +5,7 @@
 // printed PDF back to an image.
 
 #include "Module1.h"
+#include "order.h"
 #include "platform/Platform.h"
 #include "platform/TestServices.h"
 
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
+#include <memory>
 
 namespace ordertest {
 
@@ -65,6 +68,15 @@ public:
     }
     Fixture(const Fixture&) = delete;
     Fixture& operator=(const Fixture&) = delete;
+
+    // A fixture whose folder holds the full sample order.ini, with the chooser shown.
+    static std::unique_ptr<Fixture> withChooserShown()
+    {
+        auto f = std::make_unique<Fixture>();
+        f->writeIni(FullIni());
+        Show<order>();
+        return f;
+    }
 
     // Writes order.ini into the folder (nothing: no file at all).
     void writeIni(const QByteArray& content)

@@ -53,12 +53,7 @@ class TestOrderPrint : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<Fixture>();
-        fixture->writeIni(FullIni());
-        Show<order>();
-    }
+    void init() { fixture = Fixture::withChooserShown(); }
     void cleanup() { fixture.reset(); }
 
     void phonePrintsTypedSerialWithoutButtons();

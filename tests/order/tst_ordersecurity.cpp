@@ -212,12 +212,7 @@ class TestOrderSecurity : public QObject
 {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        fixture = std::make_unique<Fixture>();
-        fixture->writeIni(FullIni());
-        Show<order>();
-    }
+    void init() { fixture = Fixture::withChooserShown(); }
     void cleanup() { fixture.reset(); }
 
     void captureWorks();

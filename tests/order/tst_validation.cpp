@@ -61,9 +61,7 @@ class TestValidation : public QObject
 private slots:
     void init()
     {
-        fixture = std::make_unique<Fixture>();
-        fixture->writeIni(FullIni());
-        Show<order>();
+        fixture = Fixture::withChooserShown();
         clipboard = RecordingClipboard{};
         Services s;
         s.messages = &fixture->messages;
