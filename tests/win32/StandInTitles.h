@@ -8,6 +8,7 @@
 //   active <title>                 a window was activated (its thread has the focus)
 //   ready                          once every window is up
 //   menu File                      the File menu opened
+//   menu closed                    the menu bar's menus closed again
 //   properties                     its Properties command ran (dialog shown)
 //   convert                        the dialog's "&Convert" button was pressed
 //   ok <first box>|<second box>    the dialog's OK button: both boxes, then emptied

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a fresh prefix, then stops Wine.
 # Usage: run-under-wine.sh PREFIX PROGRAM.exe [ARGS...]   Exit status: the program's.
-# TINDREL_WINE_KEEP_PREFIX=1 reuses a prefix that is already there (quicker
-# while working on the tests; the test command always starts afresh).
+# TINDREL_WINE_KEEP_PREFIX=1 reuses a prefix that is already there and keeps
+# it afterwards (quicker while working on the tests); otherwise every run
+# starts afresh, and a passing run removes the prefix again.
 set -u
 prefix=$1
 shift
@@ -33,6 +34,7 @@ fi
 # Without it openbox focuses windows on its own as they map or are restored,
 # and Wine follows that focus up to hundreds of ms later under load,
 # activating those windows again: keys sent meanwhile land in another window.
+mkdir -p "$prefix-home"
 cat >"$prefix-home/desktop.reg" <<'REG'
 REGEDIT4
 
@@ -45,3 +47,10 @@ REG
 wine regedit /S "$prefix-home/desktop.reg" || { echo "cannot set up the Wine desktop" >&2; exit 1; }
 
 wine "$@"
+status=$?
+stop_wine
+# The prefix is large (hundreds of MB); keep it only to look into a failure.
+if [ $status -eq 0 ] && [ "${TINDREL_WINE_KEEP_PREFIX:-0}" != 1 ]; then
+    rm -rf "$prefix" "$prefix-home"
+fi
+exit $status

@@ -17,6 +17,7 @@
 #include <shellapi.h>
 
 #include "StandInTitles.h"
+#include "Win32Text.h"
 #include "win32/Win32WindowSystem.h"
 
 #include <algorithm>
@@ -30,6 +31,7 @@
 #include <vector>
 
 using namespace automation;
+using standin::utf8;
 
 namespace {
 
@@ -72,23 +74,6 @@ bool waitUntil(const std::function<bool()>& condition, DWORD limitMs = WaitLimit
     }
 }
 
-std::string utf8(const std::wstring& text)
-{
-    std::u32string code;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char16_t>(text[i]);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-            const char32_t low = static_cast<char16_t>(text[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        code.push_back(c);
-    }
-    return encodeUtf8(code);
-}
-
 std::wstring directoryOf(const std::wstring& path)
 {
     const auto slash = path.find_last_of(L"\\/");
@@ -110,11 +95,7 @@ std::wstring ownDirectory()
 
 std::wstring titleOf(WindowHandle h)
 {
-    const HWND w = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h));
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
-    return text;
+    return standin::windowText(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)));
 }
 
 std::wstring classOf(WindowHandle h)

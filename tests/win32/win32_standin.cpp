@@ -13,6 +13,7 @@
 #include <shellapi.h>
 
 #include "StandInTitles.h"
+#include "Win32Text.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,9 @@
 #include <vector>
 
 namespace {
+
+using standin::utf8;
+using standin::windowText;
 
 constexpr UINT IdProperties = 1001;
 constexpr UINT IdExit = 1002;
@@ -33,32 +37,12 @@ HWND propertiesDialog = nullptr;
 HWND sharedDialog = nullptr;
 HMENU fileMenu = nullptr;
 
-std::string utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
-
 // One line, written through at once so the test sees it immediately.
 void log(const std::string& line)
 {
     const std::string text = line + "\n";
     DWORD written = 0;
     WriteFile(logFile, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
-std::wstring windowText(HWND w)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // Logs a window's activation: the moment its thread has taken the focus.
@@ -203,6 +187,15 @@ LRESULT CALLBACK mainProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_INITMENUPOPUP:
         if (reinterpret_cast<HMENU>(wParam) == fileMenu)
             log("menu File");
+        break;
+    case WM_EXITMENULOOP:
+        log("menu closed");
+        break;
+    case WM_ACTIVATE:
+        // A menu left open in a window that is no longer active would take
+        // the next keys meant for that window: close it.
+        if (LOWORD(wParam) == WA_INACTIVE)
+            EndMenu();
         break;
     case WM_COMMAND:
         if (LOWORD(wParam) == IdProperties)
