@@ -258,6 +258,7 @@ private slots:
 
 private:
     void startRecorder();
+    void startRecordingInFront(Wizard& wizard);
     QStringList log() const { return readLog(m_dir->filePath(QStringLiteral("log"))); }
     bool waitLog(const QString& line) const
     {
@@ -289,6 +290,17 @@ void TestStandinsX11::cleanup()
     m_process.reset();
     m_desktop.reset();
     m_dir.reset();
+}
+
+// The recorder started, recording, and brought to the front by the wizard's backend.
+void TestStandinsX11::startRecordingInFront(Wizard& wizard)
+{
+    startRecorder();
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(wizard.ok());
+    QVERIFY(waitLog(QStringLiteral("record\tstart")));
+    QVERIFY(wizard.bringToFront(QStringLiteral("Sound - Sound Recorder")));
 }
 
 void TestStandinsX11::startRecorder()
@@ -433,13 +445,10 @@ void TestStandinsX11::startOverKeysBackToBack()
     // Enter answer No. The X server addresses the Tab and Enter to the menu
     // (which holds the keyboard) or to the main window, which the question
     // covers by the time they are read.
-    startRecorder();
+    Wizard wizard;
+    startRecordingInFront(wizard);
     if (QTest::currentTestFailed())
         return;
-    Wizard wizard;
-    QVERIFY(wizard.ok());
-    QVERIFY(waitLog(QStringLiteral("record\tstart")));
-    QVERIFY(wizard.bringToFront(QStringLiteral("Sound - Sound Recorder")));
     QVERIFY(wizard.send({"%F", "X", "{TAB}", "~"}));
     QVERIFY2(m_process->waitForFinished(Wait), qPrintable(log().join(QLatin1Char('\n'))));
     const QStringList lines = log();
@@ -454,13 +463,10 @@ void TestStandinsX11::selectionKeysTypedAhead()
     // behind the key that opens "Sound Selection": every one of them is
     // addressed to "Properties for Sound", which the selection covers by the
     // time they are read.
-    startRecorder();
+    Wizard wizard;
+    startRecordingInFront(wizard);
     if (QTest::currentTestFailed())
         return;
-    Wizard wizard;
-    QVERIFY(wizard.ok());
-    QVERIFY(waitLog(QStringLiteral("record\tstart")));
-    QVERIFY(wizard.bringToFront(QStringLiteral("Sound - Sound Recorder")));
     QVERIFY(wizard.send({"%F", "P"}));
     QVERIFY(QTest::qWaitFor(
         [&] { return wizard.find(QStringLiteral("Properties for Sound"), true) != 0; }, Wait));
