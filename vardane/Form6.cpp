@@ -8,6 +8,7 @@
 #include "Form5.h"
 #include "Form7.h"
 #include "Form8.h"
+#include "Form9.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -104,10 +105,28 @@ bool abandoned(bool withMainWindow)
     return shown(7) || shown(3) || shown(2) || shown(4) || (withMainWindow && shown(1));
 }
 
-void sendAll(const QStringList& keys)
+// False as soon as a send is refused (the keyboard was on one of our own
+// windows and could not be given back): the caller's pass is then not done.
+bool sendAll(const QStringList& keys)
 {
     for (const QString& k : keys)
-        SendKeystrokes(k);
+        if (!SendKeystrokes(k))
+            return false;
+    return true;
+}
+
+bool typePath(const QString& path, const QStringList& keysAfter)
+{
+    return SendKeystrokes(path, KeyMode::Literal) && sendAll(keysAfter);
+}
+
+// The notice of the last save, if still up, ends when the wizard moves on:
+// its tick would otherwise bring this window back in front of whatever the
+// user or a running press is doing.
+void endSavedNotice()
+{
+    if (auto* notice = static_cast<Form9*>(existingForm(9)))
+        notice->EndNotice();
 }
 
 } // namespace
@@ -120,6 +139,7 @@ void Form6::Command2_Click()
 void Form6::AttachVoiceFile()
 {
     const QString path = CurrentVoiceFile();
+    endSavedNotice();
     if (shown(1) || shown(7) || shown(3) || shown(2) || shown(4) || shown(11)) {
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
@@ -167,7 +187,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         front = BringToFront(compose);
         if (front == 1) {
             PauseWithEvents(0.5);
-            sendAll(k.keys);
+            if (!sendAll(k.keys))
+                front = 0;
         }
         ProcessPendingEvents();
     }
@@ -186,7 +207,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
             if (dialog) {
                 BringToFront(dialog);
                 PauseWithEvents(0.5);
-                SendKeystrokes(QStringLiteral("F"));
+                if (!SendKeystrokes(QStringLiteral("F")))
+                    dialog = 0;
             }
             ProcessPendingEvents();
         }
@@ -205,15 +227,24 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         if (dialog && k.fileDialogIsDialog) {
             BringToFront(dialog);
             PauseWithEvents(0.5);
-            SendKeystrokes(path, KeyMode::Literal);
-            sendAll(k.keysAfterPath);
+            if (!typePath(path, k.keysAfterPath))
+                dialog = 0;
         }
         ProcessPendingEvents();
     }
     if (dialog && !k.fileDialogIsDialog) {
         PauseWithEvents(0.5);
-        SendKeystrokes(path, KeyMode::Literal);
-        sendAll(k.keysAfterPath);
+        // Typed without bringing the dialog forward first; only when the
+        // keyboard could not be had is it brought forward and tried again.
+        while (!typePath(path, k.keysAfterPath)) {
+            if (abandoned(false))
+                return;
+            if (limit.expired())
+                return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
+                                  .arg(k.fileDialogTitle));
+            BringToFront(dialog);
+            PauseWithEvents(0.5);
+        }
     }
 
     // Done once the file dialog has closed; the user may still be working in
@@ -234,6 +265,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
 
 void Form6::Command1_Click()
 {
+    endSavedNotice();
     hide();
     form5().Timer1->start();
     form3().hide();
@@ -252,7 +284,9 @@ void Form6::Timer1_Timer()
 
 void Form6::Timer2_Timer()
 {
-    form11().show();
+    // The notice asks for this window's button: only while it is on screen.
+    if (isVisible())
+        form11().show();
     Timer2->stop();
 }
 
