@@ -70,7 +70,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(g_out.path());
     QApplication::setQuitOnLastWindowClosed(false);
     QTemporaryDir work;
-    prepareStandinRoad(work, STANDIN_RECORDER_DIR);
+    prepareStandinRoad(work, RECORDER_DIR);
 
     QProcess mailer;
     mailer.start(QStringLiteral(STANDIN_MAILER),

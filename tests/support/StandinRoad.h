@@ -15,7 +15,7 @@
 inline void prepareStandinRoad(const QTemporaryDir& work, const QByteArray& recorderDir)
 {
     qputenv("PATH", recorderDir + ':' + qgetenv("PATH"));
-    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
+    qputenv("TINDREL_RECORDER_AUTORECORD", "1");
     vardane::SetVoiceFolder(work.filePath(QStringLiteral("Voice Files")));
     QDir().mkpath(vardane::VoiceFolder());
     automation::Automation::install(automation::createDesktopAutomation());
