@@ -198,7 +198,20 @@ void SoundInput::end()
     m_level = 0;
 }
 
-SoundOutput::SoundOutput(QObject* parent) : QObject(parent) {}
+SoundOutput::SoundOutput(QObject* parent) : QObject(parent)
+{
+    m_watch.setInterval(100);
+    connect(&m_watch, &QTimer::timeout, this, &SoundOutput::watch);
+}
+
+void SoundOutput::watch()
+{
+    if (position() < m_seconds)
+        return;
+    // The last buffer has been handed over: two more ticks for it to be heard.
+    if (++m_heardTicks > 2)
+        end(QString());
+}
 
 SoundOutput::~SoundOutput()
 {
@@ -219,7 +232,8 @@ QString SoundOutput::start(const WorkingSound& sound)
         m_reader.reset();
         return QStringLiteral("the recording cannot be read");
     }
-    m_sampleRate = sound.sampleRate();
+    m_seconds = sound.seconds();
+    m_heardTicks = 0;
     m_sink = std::make_unique<QAudioSink>(device, format);
     connect(m_sink.get(), &QAudioSink::stateChanged, this, &SoundOutput::stateChanged);
     m_sink->start(m_reader.get());
@@ -230,6 +244,7 @@ QString SoundOutput::start(const WorkingSound& sound)
         m_reader.reset();
         return why;
     }
+    m_watch.start();
     return QString();
 }
 
@@ -257,6 +272,7 @@ void SoundOutput::stop()
 
 void SoundOutput::end(const QString& reason)
 {
+    m_watch.stop();
     if (m_sink) {
         m_sink->disconnect(this);
         m_sink->stop();

@@ -7,6 +7,7 @@
 #include <QAudioFormat>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -85,9 +86,15 @@ private:
     void stateChanged();
     void end(const QString& reason);
 
+    void watch();
+
     std::unique_ptr<QAudioSink> m_sink;
     std::unique_ptr<SoundReader> m_reader;
-    int m_sampleRate = 0;
+    double m_seconds = 0;
+    // While playing: ends it once everything has been handed to the server
+    // and has had the time to be heard (the sink does not always say so).
+    QTimer m_watch;
+    int m_heardTicks = 0;
 };
 
 } // namespace recorder

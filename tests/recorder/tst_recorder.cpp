@@ -74,14 +74,22 @@ WavInfo readWav(const QString& path)
         frameRms.push_back(std::sqrt(energy / frame));
         result.loudestRms = std::max(result.loudestRms, frameRms.back());
     }
+    // Zero crossings counted with hysteresis: low noise at the edges of the
+    // tone does not count.
     int crossings = 0;
     std::size_t loud = 0;
     for (std::size_t f = 0; f < frameRms.size(); ++f) {
-        if (frameRms[f] < 0.8 * result.loudestRms) // not the edges, half silent
+        if (frameRms[f] < 0.8 * result.loudestRms)
             continue;
         ++loud;
-        for (std::size_t i = f * frame + 1; i < (f + 1) * frame; ++i)
-            crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+        int sign = 0;
+        for (std::size_t i = f * frame; i < (f + 1) * frame; ++i) {
+            const int now = samples[i] > 0.05f ? 1 : samples[i] < -0.05f ? -1 : 0;
+            if (now != 0 && sign != 0 && now != sign)
+                ++crossings;
+            if (now != 0)
+                sign = now;
+        }
     }
     if (loud > 0)
         result.frequency = crossings / 2.0 / (double(loud * frame) / info.samplerate);
