@@ -112,12 +112,12 @@ QString SoundInput::start(WorkingSound* sound)
     m_gotSamples = false;
     m_level = 0;
     m_io = m_source->start();
-    if (!m_io || m_source->error() != QAudio::NoError) {
+    if (m_io.isNull() || m_source->error() != QAudio::NoError) {
         const QString why = deviceError(m_source->error());
         end();
         return why.isEmpty() ? QStringLiteral("the sound device could not be opened") : why;
     }
-    connect(m_io, &QIODevice::readyRead, this, &SoundInput::readAvailable);
+    connect(m_io.data(), &QIODevice::readyRead, this, &SoundInput::readAvailable);
     m_sinceFlush.start();
     return QString();
 }
@@ -170,7 +170,8 @@ void SoundInput::stateChanged()
     const QAudio::Error error = m_source->error();
     if (error == QAudio::NoError)
         return;
-    readAvailable();
+    if (m_io)
+        readAvailable();
     end();
     emit lost(deviceError(error));
 }

@@ -7,6 +7,7 @@
 #include <QAudioFormat>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -52,7 +53,7 @@ private:
     void end();
 
     std::unique_ptr<QAudioSource> m_source;
-    QIODevice* m_io = nullptr;
+    QPointer<QIODevice> m_io; // the source's, which deletes it when it fails
     QAudioFormat m_format;
     WorkingSound* m_sound = nullptr;
     std::unique_ptr<Resampler> m_resampler;

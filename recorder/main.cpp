@@ -20,7 +20,6 @@ int main(int argc, char** argv)
 {
     classic::ClassicApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tindrel-recorder"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Sound Recorder"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tindrel-recorder"));
     app.setQuitOnLastWindowClosed(false);
 

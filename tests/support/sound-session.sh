@@ -28,7 +28,8 @@ load-module module-remap-source master=virt.monitor source_name=virtmic
 load-module module-loopback source=virt.monitor sink=keepalive latency_msec=20
 PA
 mkdir -m 700 "$XDG_RUNTIME_DIR/pulse"
-HOME=$work/home pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+# No session bus: the server stays private, and several can run at once.
+HOME=$work/home DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --disallow-exit=no -F "$work/default.pa" >"$work/pulseaudio.log" 2>&1 &
 pa_pid=$!
 for _ in $(seq 1 200); do

@@ -17,17 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sndfile.h>
-
-#include "KeyNotation.h"
-#include "x11/X11WindowSystem.h"
-
-// Xlib after Qt: its macros clash with Qt's names.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
+#include "X11TestDesktop.h"
 
 #include <memory>
 
