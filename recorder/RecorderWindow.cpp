@@ -165,8 +165,8 @@ void RecorderWindow::updateStatus()
                       : playing ? QStringLiteral("Playing...")
                                 : QStringLiteral("Stopped."));
     const double at = playing ? m_output->position() : seconds();
-    m_position->setText(QStringLiteral("Position: %1    Length: %2")
-                            .arg(recorder::seconds(at), lengthText()));
+    m_position->setText(
+        QStringLiteral("Position: %1    Length: %2").arg(recorder::seconds(at), lengthText()));
     m_meter->setLevel(recording ? m_input->level() : 0);
     m_formatLabel->setText(QStringLiteral("Format: ") + formatText());
     m_record->setEnabled(!recording);
@@ -184,8 +184,8 @@ void RecorderWindow::showMessage(const QString& text, QWidget* owner)
     }
     if (m_message)
         m_message->close();
-    auto* box = new classic::ClassicMessageBox(QMessageBox::Warning, QStringLiteral("Sound Recorder"),
-                                               text, QMessageBox::Ok, owner);
+    auto* box = new classic::ClassicMessageBox(
+        QMessageBox::Warning, QStringLiteral("Sound Recorder"), text, QMessageBox::Ok, owner);
     box->setObjectName(QStringLiteral("RecorderMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(true);
@@ -475,7 +475,8 @@ bool RecorderWindow::saveTo(const QString& path, QWidget* messageOwner)
     static const WorkingSound nothing;
     const QString error = saveSound(m_sound ? *m_sound : nothing, path, format());
     if (!error.isEmpty())
-        return refuse(error, QStringLiteral("The file could not be written: ") + error + QLatin1Char('.'));
+        return refuse(error,
+                      QStringLiteral("The file could not be written: ") + error + QLatin1Char('.'));
     log({QStringLiteral("saved"), path, format().token});
     m_modified = false;
     m_filePath = target.absoluteFilePath();

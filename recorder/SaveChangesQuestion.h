@@ -2,7 +2,6 @@
 
 #include "ClassicDialog.h"
 
-
 namespace recorder {
 
 // "Do you want to save changes to NAME?", asked before an unsaved sound goes: Yes (save first), No

@@ -17,7 +17,9 @@ namespace {
 SoundFormat pcm(int bits, int rate)
 {
     return {QStringLiteral("PCM"),
-            QStringLiteral("%1 Hz, %2 Bit, Mono").arg(QLocale(QLocale::English).toString(rate)).arg(bits),
+            QStringLiteral("%1 Hz, %2 Bit, Mono")
+                .arg(QLocale(QLocale::English).toString(rate))
+                .arg(bits),
             QStringLiteral("pcm%1-%2").arg(bits).arg(rate),
             SF_FORMAT_WAV | (bits == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16), rate};
 }
@@ -195,7 +197,8 @@ sf_count_t saveRead(void*, sf_count_t, void*)
 
 sf_count_t saveWrite(const void* ptr, sf_count_t count, void* user)
 {
-    return std::max<qint64>(0, static_cast<QSaveFile*>(user)->write(static_cast<const char*>(ptr), count));
+    return std::max<qint64>(
+        0, static_cast<QSaveFile*>(user)->write(static_cast<const char*>(ptr), count));
 }
 
 sf_count_t saveTell(void* user)
@@ -279,7 +282,8 @@ QString loadSound(const QString& path, WorkingSound& into)
         return QString::fromUtf8(sf_strerror(nullptr));
     QString error;
     if (info.channels < 1 || info.samplerate < 1000 || info.samplerate > 192000) {
-        error = QStringLiteral("it has %1 channels at %2 Hz").arg(info.channels).arg(info.samplerate);
+        error =
+            QStringLiteral("it has %1 channels at %2 Hz").arg(info.channels).arg(info.samplerate);
     } else if (into.create(info.samplerate, &error)) {
         const auto channels = static_cast<std::size_t>(info.channels);
         std::vector<float> frames(Chunk * channels);

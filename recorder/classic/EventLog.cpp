@@ -105,7 +105,8 @@ void trace(const QString& text)
         const QString name = QStringLiteral("%1-%2.trace")
                                  .arg(QCoreApplication::applicationName())
                                  .arg(QCoreApplication::applicationPid());
-        file = std::make_unique<QFile>(QDir(qEnvironmentVariable("TINDREL_KEY_TRACE")).filePath(name));
+        file =
+            std::make_unique<QFile>(QDir(qEnvironmentVariable("TINDREL_KEY_TRACE")).filePath(name));
         if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
             return;
     }

@@ -366,8 +366,9 @@ void TestRecorder::failedSaveKeepsTheDialogOpen()
     QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
     QVERIFY(press(Qt::Key_Pause, QString()));
     const double recorded = m_window->seconds();
-    const QString path = (folder.isEmpty() ? m_dir->filePath(QStringLiteral("Voice Files")) : folder) +
-                         QStringLiteral("/[01-02-03]12 05 09AM.wav");
+    const QString path =
+        (folder.isEmpty() ? m_dir->filePath(QStringLiteral("Voice Files")) : folder) +
+        QStringLiteral("/[01-02-03]12 05 09AM.wav");
     saveAs(path);
     if (QTest::currentTestFailed())
         return;

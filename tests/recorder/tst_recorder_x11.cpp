@@ -224,7 +224,6 @@ void TestRecorderX11::selectionKeysTypedAhead()
                             Wait));
 }
 
-
 void TestRecorderX11::noSoundServerSaysSoOnRecord()
 {
     // No sound server where the recorder looks for one: Record (pressed by
@@ -264,8 +263,9 @@ void TestRecorderX11::soundServerGoingAwayKeepsTheRecording()
     // middle of the recording: the recorder says so, and what it recorded
     // until then is kept and saved.
     const QString serverFile = m_dir->filePath(QStringLiteral("server"));
-    startRecorder({}, {QStringLiteral(SOUND_SESSION), QStringLiteral("sh"), QStringLiteral("-c"),
-                       QStringLiteral("echo \"$PULSE_SERVER\" >'%1' && exec \"$0\"").arg(serverFile)});
+    startRecorder({},
+                  {QStringLiteral(SOUND_SESSION), QStringLiteral("sh"), QStringLiteral("-c"),
+                   QStringLiteral("echo \"$PULSE_SERVER\" >'%1' && exec \"$0\"").arg(serverFile)});
     if (QTest::currentTestFailed())
         return;
     QVERIFY(waitLogPrefix(QStringLiteral("record\tcaptured\t")));
@@ -273,8 +273,8 @@ void TestRecorderX11::soundServerGoingAwayKeepsTheRecording()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString server = QString::fromUtf8(file.readAll()).trimmed();
     QVERIFY(!server.isEmpty());
-    QCOMPARE(QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("-s"), server,
-                                                          QStringLiteral("exit")}),
+    QCOMPARE(QProcess::execute(QStringLiteral("pactl"),
+                               {QStringLiteral("-s"), server, QStringLiteral("exit")}),
              0);
     QVERIFY2(waitLogPrefix(QStringLiteral("record\tlost\t")),
              qPrintable(log().join(QLatin1Char('\n'))));
