@@ -137,6 +137,7 @@ private slots:
 
 private:
     void start(bool autoRecord);
+    void recordSome();
     bool waitActive(const QString& title);
     void convertToGsm();
     void saveAs(const QString& path);
@@ -168,6 +169,16 @@ void TestRecorder::start(bool autoRecord)
     m_window = std::make_unique<RecorderWindow>(options);
     m_window->show();
     QVERIFY(waitActive(RecorderTitle));
+}
+
+// Recording by itself, then stopped with "{BREAK}" once it has some sound.
+void TestRecorder::recordSome()
+{
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
+    QVERIFY(press(Qt::Key_Pause, QString()));
 }
 
 bool TestRecorder::waitActive(const QString& title)
@@ -360,11 +371,9 @@ void TestRecorder::failedSaveKeepsTheDialogOpen()
 {
     QFETCH(QString, folder);
     QFETCH(QString, reason);
-    start(true);
+    recordSome();
     if (QTest::currentTestFailed())
         return;
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
-    QVERIFY(press(Qt::Key_Pause, QString()));
     const double recorded = m_window->seconds();
     const QString path =
         (folder.isEmpty() ? m_dir->filePath(QStringLiteral("Voice Files")) : folder) +
@@ -397,11 +406,9 @@ void TestRecorder::failedSaveKeepsTheDialogOpen()
 
 void TestRecorder::notASoundIsRefusedAndASoundPlays()
 {
-    start(true);
+    recordSome();
     if (QTest::currentTestFailed())
         return;
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
-    QVERIFY(press(Qt::Key_Pause, QString()));
     const double recorded = m_window->seconds();
 
     const QString text = m_dir->filePath(QStringLiteral("notes.wav"));

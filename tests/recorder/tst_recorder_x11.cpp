@@ -40,7 +40,7 @@ SF_INFO soundInfo(const QString& path)
 
 } // namespace
 
-class TestRecorderX11 : public QObject
+class TestRecorderX11 : public ProgramSuite
 {
     Q_OBJECT
 private slots:
@@ -56,11 +56,7 @@ private slots:
 private:
     void startRecorder(const QProcessEnvironment& extra = {}, const QStringList& through = {});
     void startRecordingInFront(Wizard& wizard);
-    QStringList log() const { return readLog(m_dir->filePath(QStringLiteral("log"))); }
-    bool waitLog(const QString& line) const
-    {
-        return QTest::qWaitFor([&] { return log().contains(line); }, Wait);
-    }
+    void closeMessage();
     bool waitLogPrefix(const QString& prefix) const
     {
         return QTest::qWaitFor(
@@ -71,32 +67,16 @@ private:
             },
             Wait);
     }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QProcess> m_process;
-    std::unique_ptr<Desktop> m_desktop;
 };
 
 void TestRecorderX11::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_desktop = std::make_unique<Desktop>();
-    QVERIFY2(m_desktop->ok(), "no X display");
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->setWorkingDirectory(m_dir->path());
+    setUpCase();
 }
 
 void TestRecorderX11::cleanup()
 {
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(Wait);
-    }
-    m_process.reset();
-    m_desktop.reset();
-    m_dir.reset();
+    tearDownCase();
 }
 
 // The recorder started, recording, and brought to the front by the wizard's backend.
@@ -224,6 +204,20 @@ void TestRecorderX11::selectionKeysTypedAhead()
                             Wait));
 }
 
+// The recorder's message, a dialog of its own, closed with Enter; the
+// recorder's window in front again.
+void TestRecorderX11::closeMessage()
+{
+    Desktop& x = *m_desktop;
+    const Window message = x.waitFor(QStringLiteral("Sound Recorder"));
+    QVERIFY(message && x.isDialog(message));
+    QVERIFY(x.activate(message));
+    x.send(QStringLiteral("~"));
+    QVERIFY(QTest::qWaitFor([&] { return !x.find(QStringLiteral("Sound Recorder")); }, Wait));
+    const Window recorder = x.waitFor(RecorderTitle);
+    QVERIFY(recorder && x.activate(recorder));
+}
+
 void TestRecorderX11::noSoundServerSaysSoOnRecord()
 {
     // No sound server where the recorder looks for one: Record (pressed by
@@ -237,14 +231,10 @@ void TestRecorderX11::noSoundServerSaysSoOnRecord()
         return;
     Desktop& x = *m_desktop;
     QVERIFY(waitLogPrefix(QStringLiteral("record\tfailed\t")));
-    const Window message = x.waitFor(QStringLiteral("Sound Recorder"));
-    QVERIFY(message && x.isDialog(message));
     QVERIFY(!log().contains(QStringLiteral("record\tstart")));
-    QVERIFY(x.activate(message));
-    x.send(QStringLiteral("~"));
-    QVERIFY(QTest::qWaitFor([&] { return !x.find(QStringLiteral("Sound Recorder")); }, Wait));
-    const Window recorder = x.waitFor(RecorderTitle);
-    QVERIFY(recorder && x.activate(recorder));
+    closeMessage();
+    if (QTest::currentTestFailed())
+        return;
     x.send(QStringLiteral("%F"));
     x.send(QStringLiteral("P"));
     QVERIFY(x.waitFor(QStringLiteral("Properties for Sound")));
@@ -278,14 +268,10 @@ void TestRecorderX11::soundServerGoingAwayKeepsTheRecording()
              0);
     QVERIFY2(waitLogPrefix(QStringLiteral("record\tlost\t")),
              qPrintable(log().join(QLatin1Char('\n'))));
+    closeMessage();
+    if (QTest::currentTestFailed())
+        return;
     Desktop& x = *m_desktop;
-    const Window message = x.waitFor(QStringLiteral("Sound Recorder"));
-    QVERIFY(message && x.isDialog(message));
-    QVERIFY(x.activate(message));
-    x.send(QStringLiteral("~"));
-    QVERIFY(QTest::qWaitFor([&] { return !x.find(QStringLiteral("Sound Recorder")); }, Wait));
-    const Window recorder = x.waitFor(RecorderTitle);
-    QVERIFY(recorder && x.activate(recorder));
     x.send(QStringLiteral("%F"));
     x.send(QStringLiteral("A"));
     const Window saveAs = x.waitFor(QStringLiteral("Save As"));

@@ -7,6 +7,9 @@
 // backend (Wizard).
 
 #include <QFile>
+#include <QObject>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -228,6 +231,45 @@ public:
 
 private:
     std::unique_ptr<automation::WindowSystem> m_system;
+};
+
+// A suite that starts one outside program at a time in a fresh work folder
+// (its working folder, which also holds its log "log"), and kills it if a case
+// leaves it running.
+class ProgramSuite : public QObject
+{
+protected:
+    void setUpCase()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_desktop = std::make_unique<Desktop>();
+        QVERIFY2(m_desktop->ok(), "no X display");
+        m_process = std::make_unique<QProcess>();
+        m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process->setWorkingDirectory(m_dir->path());
+    }
+
+    void tearDownCase()
+    {
+        if (m_process->state() != QProcess::NotRunning) {
+            m_process->kill();
+            m_process->waitForFinished(Wait);
+        }
+        m_process.reset();
+        m_desktop.reset();
+        m_dir.reset();
+    }
+
+    QStringList log() const { return readLog(m_dir->filePath(QStringLiteral("log"))); }
+    bool waitLog(const QString& line) const
+    {
+        return QTest::qWaitFor([&] { return log().contains(line); }, Wait);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<Desktop> m_desktop;
 };
 
 } // namespace x11test

@@ -23,7 +23,7 @@
 
 using namespace x11test;
 
-class TestStandinsX11 : public QObject
+class TestStandinsX11 : public ProgramSuite
 {
     Q_OBJECT
 private slots:
@@ -37,37 +37,16 @@ private slots:
     void fileWindowKeysTypedAhead();
 
 private:
-    QStringList log() const { return readLog(m_dir->filePath(QStringLiteral("log"))); }
-    bool waitLog(const QString& line) const
-    {
-        return QTest::qWaitFor([&] { return log().contains(line); }, Wait);
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QProcess> m_process;
-    std::unique_ptr<Desktop> m_desktop;
 };
 
 void TestStandinsX11::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_desktop = std::make_unique<Desktop>();
-    QVERIFY2(m_desktop->ok(), "no X display");
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->setWorkingDirectory(m_dir->path());
+    setUpCase();
 }
 
 void TestStandinsX11::cleanup()
 {
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(Wait);
-    }
-    m_process.reset();
-    m_desktop.reset();
-    m_dir.reset();
+    tearDownCase();
 }
 
 void TestStandinsX11::mailerAttachesTheTypedPath_data()
