@@ -135,15 +135,22 @@ void SoundInput::readAvailable()
     const int channels = m_format.channelCount();
     m_mono.resize(std::size_t(frames));
     float peak = 0;
-    for (qsizetype i = 0; i < frames; ++i) {
-        const char* frame = data.constData() + i * frameBytes;
-        float sum = 0;
-        for (int c = 0; c < channels; ++c)
-            sum += m_format.normalizedSampleValue(frame + c * sampleBytes);
-        const float value = sum / float(channels);
-        m_mono[std::size_t(i)] = value;
-        peak = std::max(peak, std::abs(value));
+    if (m_format.sampleFormat() == QAudioFormat::Int16 && channels == 1) {
+        // What the server is asked for: converted without a call per sample.
+        const auto* samples = reinterpret_cast<const qint16*>(data.constData());
+        for (qsizetype i = 0; i < frames; ++i)
+            m_mono[std::size_t(i)] = float(samples[i]) / 32768.0f;
+    } else {
+        for (qsizetype i = 0; i < frames; ++i) {
+            const char* frame = data.constData() + i * frameBytes;
+            float sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += m_format.normalizedSampleValue(frame + c * sampleBytes);
+            m_mono[std::size_t(i)] = sum / float(channels);
+        }
     }
+    for (const float value : m_mono)
+        peak = std::max(peak, std::abs(value));
     m_level = peak;
     m_converted.clear();
     m_resampler->process(m_mono.data(), m_mono.size(), m_converted);
