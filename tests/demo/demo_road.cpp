@@ -1,6 +1,7 @@
 // Runs the voice wizard's whole road on the current X display, with the
-// stand-in sound recorder and e-mail program, and saves a screenshot of each
-// screen the user would see into the folder given on the command line.
+// sound recorder (on the sound server it is given) and the stand-in e-mail
+// program, and saves a screenshot of each screen the user would see into the
+// folder given on the command line.
 
 #include "Form1.h"
 #include "Form2.h"
