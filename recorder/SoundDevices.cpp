@@ -93,7 +93,10 @@ SoundInput::SoundInput(QObject* parent) : QObject(parent) {}
 
 SoundInput::~SoundInput()
 {
-    stop();
+    if (m_source) {
+        m_source->disconnect(this);
+        m_source->stop();
+    }
 }
 
 QString SoundInput::start(WorkingSound* sound)
@@ -194,9 +197,10 @@ void SoundInput::stop()
 void SoundInput::end()
 {
     if (m_source) {
+        // Possibly inside one of its signals: deleted once that is over.
         m_source->disconnect(this);
         m_source->stop();
-        m_source.reset();
+        m_source.release()->deleteLater();
     }
     m_io = nullptr;
     m_resampler.reset();
@@ -223,7 +227,10 @@ void SoundOutput::watch()
 
 SoundOutput::~SoundOutput()
 {
-    stop();
+    if (m_sink) {
+        m_sink->disconnect(this);
+        m_sink->stop();
+    }
 }
 
 QString SoundOutput::start(const WorkingSound& sound)
@@ -282,9 +289,13 @@ void SoundOutput::end(const QString& reason)
 {
     m_watch.stop();
     if (m_sink) {
+        // Possibly inside one of its signals: deleted once that is over,
+        // and the reader it reads from with it.
         m_sink->disconnect(this);
         m_sink->stop();
-        m_sink.reset();
+        if (m_reader)
+            m_reader.release()->setParent(m_sink.get());
+        m_sink.release()->deleteLater();
     }
     m_reader.reset();
     emit finished(reason);
