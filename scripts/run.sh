@@ -31,7 +31,8 @@ export RUN_BINARY=$binary RUN_SHOTS=$shots RUN_PROGRAM=$program
 "$root/tests/support/x11-session.sh" bash "$root/scripts/screenshots.sh"
 if [ "$program" = vardane ]; then
     rm -f "$shots"/road-*.png
-    "$root/tests/support/x11-session.sh" "$build/tests/demo/demo_road" "$shots" >/dev/null ||
+    "$root/tests/support/x11-session.sh" "$root/tests/support/sound-session.sh" \
+        "$build/tests/demo/demo_road" "$shots" >/dev/null ||
         echo "The demonstration road stopped early; its screenshots so far are kept." >&2
 fi
 echo "Screenshots of $program are in $shots:"

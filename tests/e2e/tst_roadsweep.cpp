@@ -109,7 +109,7 @@ void TestRoadSweep::initTestCase()
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
     m_display = XOpenDisplay(nullptr);
     QVERIFY(m_display);
-    prepareStandinRoad(m_work, STANDIN_RECORDER_DIR);
+    prepareStandinRoad(m_work, RECORDER_DIR);
     setEndProgramHandler([this] { ++m_exits; });
     qApp->installEventFilter(&m_keys);
 
