@@ -79,12 +79,19 @@ public:
         qputenv("CUPS_SERVER", socket().toLocal8Bit());
         qunsetenv("PRINTER");
         qunsetenv("LPDEST");
-        for (int i = 0; i < 600 && !run("lpstat", {"-r"}); ++i) {
+        for (int i = 0; i < 600 && !running(); ++i) {
             if (cupsd.state() != QProcess::Running)
                 return false;
             QTest::qWait(50);
         }
-        return run("lpstat", {"-r"});
+        return running();
+    }
+
+    bool running()
+    {
+        QByteArray answer;
+        return QFileInfo::exists(socket()) && run("lpstat", {"-r"}, &answer) &&
+               answer.startsWith("scheduler is running");
     }
 
     void stop()
@@ -238,16 +245,7 @@ QWidget* TestOrderPrintCups::showWindow(QPushButton** action, QList<QWidget*>* b
         return p;
     }
     fax* f = Show<fax>();
-    f->Text1->setText(QStringLiteral("Alex Sample"));
-    f->Text2->setText(QStringLiteral("42 Fictional Road"));
-    f->Text13->setText(QStringLiteral("Sampleton"));
-    f->Text14->setText(QStringLiteral("WI"));
-    f->Text15->setText(QStringLiteral("53799"));
-    f->Text3->setText(QStringLiteral("555-0199"));
-    f->Text4->setText(QStringLiteral("alex@example.com"));
-    f->Text10->setText(QStringLiteral("3"));
-    f->Text7->setText(QStringLiteral("4111222233334444"));
-    f->Text8->setText(QStringLiteral("12/29"));
+    FillPrintedForm(f);
     *action = f->Command3;
     *buttons = {f->Command2, f->Command3};
     *typed = f->Text7;

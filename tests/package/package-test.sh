@@ -78,14 +78,22 @@ apt-get install -y -q --no-install-recommends -o DPkg::Lock::Timeout=600 "$deb" 
     { cat "$work/apt.log"; fail "apt-get install failed"; }
 installed=1
 dpkg -L tindrel | sort >"$work/files"
-for id in org.tindrel.Tindrel org.tindrel.Order; do
-    desktop-file-validate "/usr/share/applications/$id.desktop" || fail "$id.desktop is not valid"
-    appstreamcli validate --no-net "/usr/share/metainfo/$id.metainfo.xml" >"$work/appstream.log" 2>&1 ||
-        { cat "$work/appstream.log"; fail "$id.metainfo.xml is not valid"; }
-    for size in 16 24 32 48 64 128 256; do
-        [ -f "/usr/share/icons/hicolor/${size}x$size/apps/$id.png" ] || fail "no $size px icon of $id"
+# Every program in the package is a desktop program: a valid menu entry, an AppStream
+# description of the same id, its icon in every size and scalable.
+entries=$(grep '^/usr/share/applications/.*\.desktop$' "$work/files") || fail "no menu entries"
+for desktop in $entries; do
+    id=$(basename "$desktop" .desktop)
+    desktop-file-validate "$desktop" || fail "$desktop is not valid"
+    grep -qx 'Exec="*/usr/libexec/tindrel/[^ ]*' "$desktop" || fail "$desktop starts no installed program"
+    metainfo=/usr/share/metainfo/$id.metainfo.xml
+    appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
+        { cat "$work/appstream.log"; fail "$metainfo is missing or not valid"; }
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    for size in 16x16 24x24 32x32 48x48 64x64 128x128 256x256; do
+        [ -f "/usr/share/icons/hicolor/$size/apps/$icon.png" ] || fail "no $size icon $icon"
     done
-    [ -f "/usr/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no scalable icon of $id"
+    [ -f "/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon $icon"
+    echo "$id: menu entry, AppStream description and icons"
 done
 
 step "starting both programs from their menu entries"
