@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
