@@ -5,11 +5,12 @@
 # display as an ordinary user (nobody) and waits for their first windows, then removes the
 # package and checks that nothing of it is left but the voice files of that user.
 #
-# Usage: package-test.sh BUILD_DIR X11_SESSION_SCRIPT. Runs as root, alone (it installs into
+# Usage: package-test.sh BUILD_DIR X11_SESSION_SCRIPT CPACK. Runs as root, alone (it installs into
 # the machine), and stops at once if a tindrel package is installed already.
 set -euo pipefail
 build=$1
 session=$2
+cpack=${3:-cpack}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -61,7 +62,7 @@ cleanup() {
 trap cleanup EXIT
 
 step "building the package"
-(cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1 ||
+(cd "$build" && "$cpack" -G DEB -B "$work/out") >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(echo "$work"/out/tindrel_*.deb)
 [ -f "$deb" ] || fail "no package was made"
