@@ -4,7 +4,8 @@
 // window. A stopped printer and no printer at all give the printer problem message.
 //
 // Runs as root: the PDF printer's backend runs as root and reads its settings from
-// /etc/cups/cups-pdf-<queue>.conf, written here for this run and removed afterwards.
+// /etc/cups/cups-pdf-<name>.conf, <name> from its device address; that file is written here
+// for this run, under a name of its own, and removed afterwards.
 
 #include "OrderTestSupport.h"
 #include "fax.h"
@@ -13,7 +14,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -70,6 +70,7 @@ public:
         if (!written)
             return false;
         cupsd.setProcessChannelMode(QProcess::MergedChannels);
+        cupsd.setStandardOutputFile(path("log/cupsd.out"));
         cupsd.start(QStringLiteral("cupsd"),
                     {QStringLiteral("-f"), QStringLiteral("-c"), path("cupsd.conf"),
                      QStringLiteral("-s"), path("cups-files.conf")});
@@ -189,6 +190,8 @@ private:
 
 void TestOrderPrintCups::initTestCase()
 {
+    // The scheduler and its administration commands live in the administrator's folder.
+    qputenv("PATH", "/usr/sbin:" + qgetenv("PATH"));
     if (geteuid() != 0)
         QFAIL("This suite runs as root: the PDF printer's backend and its settings need it.");
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("cupsd")).isEmpty() &&
