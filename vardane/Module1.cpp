@@ -14,11 +14,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -65,8 +67,17 @@ QString VoiceFolder()
 {
     if (!g_voiceFolder.isEmpty())
         return g_voiceFolder;
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() +
-           QStringLiteral("Voice Files");
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString beside = programFolder + QStringLiteral("/Voice Files");
+    if (QFileInfo(beside).isWritable() || QFileInfo(programFolder).isWritable())
+        return QDir::toNativeSeparators(beside);
+    // A copy installed where its user cannot write (the package, under /usr) keeps the voice
+    // files in a program folder of the user's own, made on first use:
+    // $XDG_DATA_HOME/tindrel/Voice Files (~/.local/share/tindrel/Voice Files).
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/tindrel/Voice Files");
+    QDir().mkpath(own);
+    return QDir::toNativeSeparators(own);
 }
 
 void SetVoiceFolder(const QString& folder)

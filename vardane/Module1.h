@@ -30,7 +30,8 @@ class Form9;
 class Form10;
 class Form11;
 
-// The folder "Voice Files" inside the program's own folder.
+// The folder "Voice Files" inside the program's own folder; when the user cannot write
+// there (an installed copy), the one in the user's own data folder, made when first asked for.
 QString VoiceFolder();
 // Puts the voice folder elsewhere (tests); an empty path restores the default.
 void SetVoiceFolder(const QString& folder);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QWidget>
 
 namespace orderapp::platform {
@@ -19,6 +20,10 @@ QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution)
 
 PrinterChoice QtPrinter::SelectPrinter(QWidget* owner)
 {
+    // Nothing to print on: no printer is set up and no output file was chosen. The dialog
+    // would only offer a file, which is not what the customer asked for.
+    if (m_printer.outputFileName().isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty())
+        return PrinterChoice::Failed;
     QPrintDialog dialog(&m_printer, owner);
     dialog.setWindowTitle(QStringLiteral("Print"));
     // Only the printer and its settings are chosen here: the sheet is always one page.
@@ -38,6 +43,11 @@ bool PaintClientArea(QWidget* window, QPrinter& printer)
     // The image as the window shows it now; hidden controls are not drawn.
     const QPixmap image = window->grab();
     if (image.isNull())
+        return false;
+    // The print system takes jobs for a stopped printer and holds them without a word; the
+    // customer is told instead, so that the sheet can be printed elsewhere.
+    if (printer.outputFormat() == QPrinter::NativeFormat &&
+        QPrinterInfo::printerInfo(printer.printerName()).state() == QPrinter::Error)
         return false;
     QPainter painter;
     // A printer that cannot start a job (no such printer, an output file that cannot be

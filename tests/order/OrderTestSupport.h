@@ -5,6 +5,7 @@
 // printed PDF back to an image.
 
 #include "Module1.h"
+#include "PrintedOrderForm.h"
 #include "order.h"
 #include "platform/Platform.h"
 #include "platform/TestServices.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,6 +166,21 @@ inline int DarkPixels(const QImage& image, const QRect& area)
             if (image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 100)
                 ++n;
     return n;
+}
+
+// Fills a fax or mail form with valid values, a card number among them.
+inline void FillPrintedForm(PrintedOrderForm* f)
+{
+    f->Text1->setText(QStringLiteral("Alex Sample"));
+    f->Text2->setText(QStringLiteral("42 Fictional Road"));
+    f->Text13->setText(QStringLiteral("Sampleton"));
+    f->Text14->setText(QStringLiteral("WI"));
+    f->Text15->setText(QStringLiteral("53799"));
+    f->Text3->setText(QStringLiteral("555-0199"));
+    f->Text4->setText(QStringLiteral("alex@example.com"));
+    f->Text10->setText(QStringLiteral("3"));
+    f->Text7->setText(QStringLiteral("4111222233334444"));
+    f->Text8->setText(QStringLiteral("12/29"));
 }
 
 } // namespace ordertest

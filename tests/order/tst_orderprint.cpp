@@ -33,20 +33,6 @@ QPoint PageOffset(QPrinter& printer)
     return printer.pageLayout().paintRectPixels(96).topLeft();
 }
 
-void Fill(PrintedOrderForm* f)
-{
-    f->Text1->setText(QStringLiteral("Alex Sample"));
-    f->Text2->setText(QStringLiteral("42 Fictional Road"));
-    f->Text13->setText(QStringLiteral("Sampleton"));
-    f->Text14->setText(QStringLiteral("WI"));
-    f->Text15->setText(QStringLiteral("53799"));
-    f->Text3->setText(QStringLiteral("555-0199"));
-    f->Text4->setText(QStringLiteral("alex@example.com"));
-    f->Text10->setText(QStringLiteral("3"));
-    f->Text7->setText(QStringLiteral("4111222233334444"));
-    f->Text8->setText(QStringLiteral("12/29"));
-}
-
 } // namespace
 
 class TestOrderPrint : public QObject
@@ -169,7 +155,7 @@ void TestOrderPrint::formPrintsTypedValuesWithoutButtons()
     QFETCH(bool, isFax);
     PrintedOrderForm* f = isFax ? static_cast<PrintedOrderForm*>(Show<fax>())
                                 : static_cast<PrintedOrderForm*>(Show<mail>());
-    Fill(f);
+    FillPrintedForm(f);
     f->Text12[1]->setText(QStringLiteral("9"));
     // The plain card number is printed as typed.
     printAndCompare(f, f->Command3, {f->Command2, f->Command3}, f->Text7);
@@ -199,7 +185,7 @@ void TestOrderPrint::formPrinterFailure()
     QFETCH(QString, expected);
     PrintedOrderForm* f = isFax ? static_cast<PrintedOrderForm*>(Show<fax>())
                                 : static_cast<PrintedOrderForm*>(Show<mail>());
-    Fill(f);
+    FillPrintedForm(f);
     fixture->printer.outputFile = fixture->folder.filePath(QStringLiteral("no/such/x.pdf"));
     bool hiddenDuringMessage = false;
     fixture->messages.onShow = [&](const ShownMessage&) {
@@ -220,7 +206,7 @@ void TestOrderPrint::formCancelIsSilent()
 {
     for (PrintedOrderForm* f : {static_cast<PrintedOrderForm*>(Show<fax>()),
                                 static_cast<PrintedOrderForm*>(Show<mail>())}) {
-        Fill(f);
+        FillPrintedForm(f);
         fixture->printer.answer = PrinterChoice::Cancelled;
         fixture->printer.dialogs = 0;
         QTest::mouseClick(f->Command3, Qt::LeftButton);
@@ -234,7 +220,7 @@ void TestOrderPrint::formCancelIsSilent()
 void TestOrderPrint::invalidFormAsksForNoPrinter()
 {
     fax* f = Show<fax>();
-    Fill(f);
+    FillPrintedForm(f);
     f->Text3->clear();
     QTest::mouseClick(f->Command3, Qt::LeftButton);
     QCOMPARE(fixture->printer.dialogs, 0);
@@ -246,7 +232,7 @@ void TestOrderPrint::invalidFormAsksForNoPrinter()
 void TestOrderPrint::printingTwiceAsksTwice()
 {
     mail* m = Show<mail>();
-    Fill(m);
+    FillPrintedForm(m);
     QTest::mouseClick(m->Command3, Qt::LeftButton);
     QTest::mouseClick(m->Command3, Qt::LeftButton);
     QCOMPARE(fixture->printer.dialogs, 2);
