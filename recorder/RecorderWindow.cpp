@@ -55,7 +55,7 @@ RecorderWindow::RecorderWindow(const RecorderOptions& options, QWidget* parent)
     if (m_options.folder.isEmpty())
         m_options.folder = QDir::currentPath();
     setObjectName(QStringLiteral("RecorderWindow"));
-    setWindowIcon(QIcon::fromTheme(QStringLiteral("tindrel-recorder")));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tindrel.SoundRecorder")));
     setSoundName(Untitled);
 
     auto* file = new classic::ClassicMenu(QStringLiteral("&File"), this);

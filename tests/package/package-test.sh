@@ -85,7 +85,7 @@ entries=$(grep '^/usr/share/applications/.*\.desktop$' "$work/files") || fail "n
 for desktop in $entries; do
     id=$(basename "$desktop" .desktop)
     desktop-file-validate "$desktop" || fail "$desktop is not valid"
-    grep -qx 'Exec="*/usr/libexec/tindrel/[^ ]*' "$desktop" || fail "$desktop starts no installed program"
+    grep -qx 'Exec="*/usr/libexec/tindrel/[^ ]*\( %[fFuU]\)\{0,1\}' "$desktop" || fail "$desktop starts no installed program"
     metainfo=/usr/share/metainfo/$id.metainfo.xml
     appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
         { cat "$work/appstream.log"; fail "$metainfo is missing or not valid"; }
