@@ -3,6 +3,7 @@
 // same recording compared with other words, a recording of silence and one
 // of a tone are not.
 
+#include "SoundSession.h"
 #include "SpeechProof.h"
 
 #include <QFile>
@@ -38,22 +39,11 @@ private slots:
     void silenceAndAToneAreNot();
 
 private:
-    QString speak(const QString& name, const QString& text);
     QString capture(const QString& name, const QString& played, double quietSeconds);
 
     QTemporaryDir m_dir;
     QString m_spoken;
 };
-
-QString TestSpeechProof::speak(const QString& name, const QString& text)
-{
-    const QString path = m_dir.filePath(name);
-    QProcess espeak;
-    espeak.start("espeak-ng", {"-w", path, text});
-    if (!espeak.waitForFinished(WaitMs) || espeak.exitCode() != 0)
-        return {};
-    return path;
-}
 
 // Records the microphone while a file (if any) is played into the speaker,
 // from before it starts until quietSeconds after it ends.
@@ -70,9 +60,7 @@ QString TestSpeechProof::capture(const QString& name, const QString& played, dou
     if (!QTest::qWaitFor([&] { return capturedBytes(path) > WavHeaderBytes; }, WaitMs))
         return {};
     if (!played.isEmpty()) {
-        QProcess play;
-        play.start("paplay", {"--device=" + qEnvironmentVariable("SOUND_SESSION_SINK"), played});
-        if (!play.waitForFinished(WaitMs) || play.exitCode() != 0)
+        if (!sound::playIntoMicrophone(played))
             return {};
     }
     const qint64 until = capturedBytes(path) + qint64(quietSeconds * CaptureRate) * 2;
@@ -88,7 +76,8 @@ void TestSpeechProof::initTestCase()
 {
     QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "runs against a private sound server");
     QVERIFY(m_dir.isValid());
-    m_spoken = speak("spoken.wav", "Please call me back about the meeting on Tuesday afternoon.");
+    m_spoken = sound::speak(m_dir.filePath("spoken.wav"),
+                            "Please call me back about the meeting on Tuesday afternoon.");
     QVERIFY(!m_spoken.isEmpty());
 }
 
@@ -102,7 +91,8 @@ void TestSpeechProof::spokenWordsAreFound()
     QVERIFY2(proof.lagSeconds >= 0, proof.describe().c_str());
 
     // Other words in the same voice are told apart from the ones recorded.
-    const QString other = speak("other.wav", "The weather will be cold and windy all week long.");
+    const QString other = sound::speak(m_dir.filePath("other.wav"),
+                                       "The weather will be cold and windy all week long.");
     QVERIFY(!other.isEmpty());
     const auto wrong = speechproof::prove(other.toStdString(), recorded.toStdString());
     qInfo("%s", wrong.describe().c_str());
