@@ -11,7 +11,7 @@
 
 #include "Automation.h"
 #include "BenchSupport.h"
-#include "RoadSetup.h"
+#include "RecorderWatch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,11 +30,11 @@ namespace {
 constexpr int StartTrials = 20;
 constexpr int WaitLimitMs = 30000;
 constexpr double StartTargetMs = 100;
-constexpr double RecordingCpuTarget = 3;   // % of a core
-constexpr double IdleCpuTarget = 0.5;      // % of a core
-constexpr double MemoryTarget = 1.1;       // long against short
+constexpr double RecordingCpuTarget = 3; // % of a core
+constexpr double IdleCpuTarget = 0.5;    // % of a core
+constexpr double MemoryTarget = 1.1;     // long against short
 constexpr double SaveTargetMs = 150;
-constexpr double SaveSeconds = 60;         // length of the recording saved
+constexpr double SaveSeconds = 60; // length of the recording saved
 constexpr double ShortSeconds = 10;
 
 const QString MainTitle = QStringLiteral("Sound - Sound Recorder");
@@ -202,7 +202,10 @@ int memory(const QString& program, double longSeconds)
     QTemporaryDir work;
     Recorder r(program, work, QStringLiteral("memory"), true);
     if (!r.waitCaptured(ShortSeconds))
-        return fail(QStringLiteral("the recording did not reach %1 s").arg(ShortSeconds));
+        return fail(QStringLiteral("the recording did not reach %1 s (%2 s): %3")
+                        .arg(ShortSeconds)
+                        .arg(r.captured())
+                        .arg(r.log.lines().join(u'|')));
     const long shortKiB = bench::residentKiB(r.pid());
     if (!r.waitCaptured(longSeconds))
         return fail(QStringLiteral("the recording did not reach %1 s").arg(longSeconds));
@@ -227,15 +230,18 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 3 || (args[1] != QLatin1String("start-cpu-save") &&
-                            args[1] != QLatin1String("memory")))
+    if (args.size() < 3 ||
+        (args[1] != QLatin1String("start-cpu-save") && args[1] != QLatin1String("memory")))
         return fail(QStringLiteral("usage: bench_recorder start-cpu-save|memory RECORDER "
                                    "[SECONDS]"));
     if (!qEnvironmentVariableIsSet("PULSE_SERVER"))
         return fail(QStringLiteral("run it inside tests/support/sound-session.sh"));
     Automation::install(createDesktopAutomation());
     const auto uninstall = qScopeGuard([] { Automation::install(nullptr); });
+    const QString recorder = QFileInfo(args[2]).absoluteFilePath();
+    if (!QFileInfo(recorder).isExecutable())
+        return fail(QStringLiteral("no recorder program at %1").arg(recorder));
     if (args[1] == QLatin1String("memory"))
-        return memory(args[2], args.value(3, QStringLiteral("600")).toDouble());
-    return startCpuSave(args[2]);
+        return memory(recorder, args.value(3, QStringLiteral("600")).toDouble());
+    return startCpuSave(recorder);
 }

@@ -1,10 +1,10 @@
 // The time the whole road takes beyond its fixed pauses: record, stop, save
 // and attach, the wizard's own windows pressed one after the other with no
 // time left to the user, driving the sound recorder (against a private sound
-// server) and the stand-in e-mail program through the X11 backend. The pauses the windows ask for (0.5 s
-// before some keystroke groups) are summed by the automation layer and taken
-// off; what is left is the time the road adds: our waits noticing the outside
-// windows, the keys travelling, and the outside programs doing their part.
+// server) and the stand-in e-mail program through the X11 backend. The pauses the windows ask for
+// (0.5 s before some keystroke groups) are summed by the automation layer and taken off; what is
+// left is the time the road adds: our waits noticing the outside windows, the keys travelling, and
+// the outside programs doing their part.
 
 #include "BenchSupport.h"
 #include "Form1.h"
