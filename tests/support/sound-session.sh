@@ -35,9 +35,12 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ] || [ ! -d "$XDG_RUNTIME_DIR" ]; then
     export XDG_RUNTIME_DIR=$work/runtime
 fi
 
+# No session bus either: the server stays private, and several can run at
+# once. A client may end it (pactl exit), as a desktop's server can end.
 HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config \
+    DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus \
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target=stderr \
-    --disallow-exit \
+    --disallow-exit=no \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$socket" \
     -L "module-null-sink sink_name=virt sink_properties=device.description=virt" \
     -L "module-remap-source master=virt.monitor source_name=virtmic source_properties=device.description=virtmic" \

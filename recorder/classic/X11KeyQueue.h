@@ -1,6 +1,6 @@
 #pragma once
 
-// Keys on X11, taken in the way the desktop the stand-ins come from takes
+// Keys on X11, taken in the way the classic desktop takes
 // them: every key the X server sends the program goes into one queue, in the
 // order it was sent, and the program takes the next key from the queue only
 // once it has handled the one before (a dialog or menu that key opened
@@ -25,7 +25,7 @@
 
 class QAbstractNativeEventFilter;
 
-namespace standin {
+namespace classic {
 
 // A key as the window system delivered it, translated.
 struct WindowSystemKey
@@ -60,4 +60,4 @@ private:
     std::unique_ptr<QAbstractNativeEventFilter> m_tracer;
 };
 
-} // namespace standin
+} // namespace classic
