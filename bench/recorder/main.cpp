@@ -182,7 +182,7 @@ int startCpuSave(const QString& program)
         return fail(QStringLiteral("\"Save As\" did not open"));
     const qint64 pressed = bench::monotonicNs();
     if (!SendKeystrokes(QStringLiteral("~")) ||
-        !waitFor([&] { return r.log.hasPrefix(QStringLiteral("saved\t")); }))
+        !waitFor([&] { return r.log.has(QStringLiteral("saved\t%1\tgsm610").arg(file)); }))
         return fail(QStringLiteral("the file was not saved: %1").arg(r.log.lines().join(u'|')));
     const double saveMs = double(bench::monotonicNs() - pressed) / 1e6;
     bench::printRow(
