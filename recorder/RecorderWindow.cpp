@@ -30,7 +30,7 @@ const QString TitleEnd = QStringLiteral(" - Sound Recorder");
 // A new recording is kept at the highest rate of the formats it may be saved in.
 constexpr int RecordingRate = 44100;
 // While recording, the display is brought up to date at most this often.
-constexpr qint64 DisplayMs = 50;
+constexpr qint64 DisplayMs = 100;
 constexpr int PlayDisplayMs = 100;
 
 QString seconds(double s)

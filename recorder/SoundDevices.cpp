@@ -93,7 +93,10 @@ SoundInput::SoundInput(QObject* parent) : QObject(parent) {}
 
 SoundInput::~SoundInput()
 {
-    stop();
+    if (m_source) {
+        m_source->disconnect(this);
+        m_source->stop();
+    }
 }
 
 QString SoundInput::start(WorkingSound* sound)
@@ -135,15 +138,22 @@ void SoundInput::readAvailable()
     const int channels = m_format.channelCount();
     m_mono.resize(std::size_t(frames));
     float peak = 0;
-    for (qsizetype i = 0; i < frames; ++i) {
-        const char* frame = data.constData() + i * frameBytes;
-        float sum = 0;
-        for (int c = 0; c < channels; ++c)
-            sum += m_format.normalizedSampleValue(frame + c * sampleBytes);
-        const float value = sum / float(channels);
-        m_mono[std::size_t(i)] = value;
-        peak = std::max(peak, std::abs(value));
+    if (m_format.sampleFormat() == QAudioFormat::Int16 && channels == 1) {
+        // What the server is asked for: converted without a call per sample.
+        const auto* samples = reinterpret_cast<const qint16*>(data.constData());
+        for (qsizetype i = 0; i < frames; ++i)
+            m_mono[std::size_t(i)] = float(samples[i]) / 32768.0f;
+    } else {
+        for (qsizetype i = 0; i < frames; ++i) {
+            const char* frame = data.constData() + i * frameBytes;
+            float sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += m_format.normalizedSampleValue(frame + c * sampleBytes);
+            m_mono[std::size_t(i)] = sum / float(channels);
+        }
     }
+    for (const float value : m_mono)
+        peak = std::max(peak, std::abs(value));
     m_level = peak;
     m_converted.clear();
     m_resampler->process(m_mono.data(), m_mono.size(), m_converted);
@@ -187,9 +197,10 @@ void SoundInput::stop()
 void SoundInput::end()
 {
     if (m_source) {
+        // Possibly inside one of its signals: deleted once that is over.
         m_source->disconnect(this);
         m_source->stop();
-        m_source.reset();
+        m_source.release()->deleteLater();
     }
     m_io = nullptr;
     m_resampler.reset();
@@ -216,7 +227,10 @@ void SoundOutput::watch()
 
 SoundOutput::~SoundOutput()
 {
-    stop();
+    if (m_sink) {
+        m_sink->disconnect(this);
+        m_sink->stop();
+    }
 }
 
 QString SoundOutput::start(const WorkingSound& sound)
@@ -275,9 +289,13 @@ void SoundOutput::end(const QString& reason)
 {
     m_watch.stop();
     if (m_sink) {
+        // Possibly inside one of its signals: deleted once that is over,
+        // and the reader it reads from with it.
         m_sink->disconnect(this);
         m_sink->stop();
-        m_sink.reset();
+        if (m_reader)
+            m_reader.release()->setParent(m_sink.get());
+        m_sink.release()->deleteLater();
     }
     m_reader.reset();
     emit finished(reason);
