@@ -74,8 +74,10 @@ How each figure is taken:
   under way, stopped, file written, file attached). The pauses the windows
   ask for are summed by the automation layer and taken off. What is left
   includes starting the recorder (a Qt program that connects to the sound
-  server) and the outside programs' own reaction; the e-mail program is open
-  before each road. The kinds take turns, after one warm-up road.
+  server) and the outside programs' own reaction; the recorder presses Record
+  by itself as its window is shown, so the first step also holds its start of
+  recording, before it takes the keys for the format. The e-mail program is
+  open before each road. The kinds take turns, after one warm-up road.
 - Recorder: the program on its own, on a private PulseAudio server whose
   microphone is a null sink's monitor (tests/support/sound-session.sh),
   watched from outside. Record is pressed by the recorder itself as its window
