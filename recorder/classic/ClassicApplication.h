@@ -1,8 +1,9 @@
 #pragma once
 
-// The application object of a program that takes keys the classic desktop way. It logs every key
-// the program receives, once, with the window that took it, and makes keys follow the keyboard the
-// way the desktop the programs come from does:
+// The application object of a program that takes keys the classic desktop
+// way. It logs every key the program receives, once, with the window that
+// took it, and makes keys follow the keyboard the way the classic desktop
+// does:
 // - keys are queued: the program takes the next key only once it has handled
 //   the one before (including a dialog or menu that key opened), and the key
 //   goes to whatever has the keyboard at that moment (an open menu, else the

@@ -1,7 +1,7 @@
 #pragma once
 
-// Dialogs that take keys the classic desktop way: when one ends, the keyboard goes to its
-// owner before its window goes (see handKeyboardToOwner).
+// Dialogs that take keys the classic desktop way: when one ends, the keyboard
+// goes to its owner before its window goes (see handKeyboardToOwner).
 
 #include <QDialog>
 #include <QMessageBox>

@@ -1,8 +1,9 @@
 #pragma once
 
-// The event log of a program (an aid for automation and tests): one event a line, its fields
-// separated by a tab, UTF-8, appended to the file and handed to the system at once, so that a test
-// can wait on the file's content while the program runs.
+// The event log of a program (an aid for automation and tests): one event a
+// line, its fields separated by a tab, UTF-8, appended to the file and handed
+// to the system at once, so that a test can wait on the file's content while
+// the program runs.
 //
 // In a field a backslash, a tab, a line feed, a carriage return and any other
 // control character are written escaped (\\, \t, \n, \r, \xHH); everything

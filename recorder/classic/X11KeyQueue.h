@@ -1,11 +1,10 @@
 #pragma once
 
-// Keys on X11, taken in the way the classic desktop takes
-// them: every key the X server sends the program goes into one queue, in the
-// order it was sent, and the program takes the next key from the queue only
-// once it has handled the one before (a dialog or menu that key opened
-// included). Each key then goes to whatever has the keyboard inside the
-// program at that moment, whichever of its windows the server addressed it to.
+// Keys on X11, taken the way the classic desktop takes them: every key the X server sends the
+// program goes into one queue, in the order it was sent, and the program takes the next key from
+// the queue only once it has handled the one before (a dialog or menu that key opened included).
+// Each key then goes to whatever has the keyboard inside the program at that moment, whichever of
+// its windows the server addressed it to.
 //
 // Qt alone loses such keys in three ways, all seen with keys sent back to
 // back: a key the server addressed to a window that a modal dialog has since
