@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds what the benchmarks need, runs every benchmark (each bench/*/run.sh)
-# on a private X display with openbox and a private sound server of its own, and writes the figures to
+# on a private X display with openbox and a private sound server of its own
+# (tests/support/x11-session.sh, sound-session.sh), and writes the figures to
 # bench/RESULTS.md. Usage: bench/run.sh   (build folder: $BUILD_DIR or build/)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,7 +19,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for script in "$root"/bench/*/run.sh; do
     name=$(basename "$(dirname "$script")")
     echo "== $name" >&2
-    if ! "$root/tests/support/x11-session.sh" "$root/tests/support/sound-session.sh" "$script" "$build" | tee -a "$rows"; then
+    if ! "$root/tests/support/x11-session.sh" "$root/tests/support/sound-session.sh" \
+        "$script" "$build" | tee -a "$rows"; then
         echo "| $name | did not run to the end | | FAIL |" | tee -a "$rows"
     fi
 done
@@ -33,7 +35,7 @@ build_type=$(grep -m1 '^CMAKE_BUILD_TYPE:' "$build/CMakeCache.txt" | cut -d= -f2
     echo
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Machine: $(nproc) cores, ${cpu:-unknown CPU}; load average before/after: $load_before / $load_after"
-    echo "- Build: ${build_type:-default}; each benchmark on its own Xvfb display with openbox"
+    echo "- Build: ${build_type:-default}; each benchmark on its own Xvfb display with openbox and its own PulseAudio server"
     echo
     echo "| What | Figure | Target | Ratio / verdict |"
     echo "| --- | --- | --- | --- |"
@@ -66,13 +68,30 @@ How each figure is taken:
   classic Qt hello world: one QPushButton as a window. Starts alternate, after
   one warm-up start of each.
 - Road: the wizard's buttons pressed one after the other with no time left
-  to the user (New, NEXT, Save, Attach Voice), against the stand-in recorder
-  and e-mail program; each step runs from the press until the outside program
-  has done its part (recording under way, stopped, file written, file
-  attached). The pauses the windows ask for are summed by the automation
-  layer and taken off. What is left includes starting the recorder (a Qt
-  program) and the stand-ins' own reaction; the e-mail program is open
-  before each road. The kinds take turns, after one warm-up road.
+  to the user (New, NEXT, Save, Attach Voice), against the sound recorder on
+  a private PulseAudio server and the stand-in e-mail program; each step runs
+  from the press until the outside program has done its part (recording
+  under way, stopped, file written, file attached). The pauses the windows
+  ask for are summed by the automation layer and taken off. What is left
+  includes starting the recorder (a Qt program that connects to the sound
+  server) and the outside programs' own reaction; the recorder presses Record
+  by itself as its window is shown, so the first step also holds its start of
+  recording, before it takes the keys for the format. The e-mail program is
+  open before each road. The kinds take turns, after one warm-up road.
+- Recorder: the program on its own, on a private PulseAudio server whose
+  microphone is a null sink's monitor (tests/support/sound-session.sh),
+  watched from outside. Record is pressed by the recorder itself as its window
+  is shown (TINDREL_RECORDER_AUTORECORD); the figure runs from the window
+  being on the screen (seen through X11) to the first samples in its working
+  file (its size, through /proc/PID/fd), polled every 0.5 ms; the recorder's
+  own count (from its start of recording to the first samples, in its log)
+  is given beside it. CPU is user + system time from /proc/PID/stat over 45 s
+  of a 60 s recording, then over 20 s with the window open and the recording
+  held. The 60 s recording is then given GSM 6.10 and saved with the keys the
+  wizard sends (XTest); the figure runs from the last Enter in "Save As" to
+  the log saying the file is written. Memory is VmRSS after 10 s and after
+  600 s of one recording (bench/recorder_memory, a little over 10 minutes;
+  runs alone as shown in the README).
 - Fuzzing: scripts/fuzz.sh, clang with libFuzzer, ASan and UBSan, starting
   from the seed corpora in tests/fuzz/corpus and what earlier runs in
   build-fuzz/ found; coverage is libFuzzer's count of covered points.

@@ -2,12 +2,15 @@
 # Runs a program: installs what is missing, builds, and starts vardane
 # ("Tindrel"), or order with "scripts/run.sh order".
 #
-# With a display ($DISPLAY set) the program simply runs there. Without one it
-# runs on a virtual display (Xvfb + openbox) for a few seconds, saves a
-# screenshot of each of its windows and of the whole screen into a folder,
-# and prints where. For vardane it then also plays the whole road (record,
-# save, attach to an e-mail, start over) with stand-in recorder and e-mail
-# programs, and saves a screenshot of each screen on the way.
+# With a display ($DISPLAY set) the program simply runs there; vardane starts
+# the sound recorder built beside it, which records through the desktop's
+# sound server. Without a display it runs on a virtual display (Xvfb +
+# openbox) for a few seconds, saves a screenshot of each of its windows and of
+# the whole screen into a folder, and prints where. For vardane it then also
+# plays the whole road (record, save, attach to an e-mail, start over) with
+# the sound recorder against a private sound server, spoken words played into
+# its microphone, and the stand-in e-mail program; it saves a screenshot of
+# each screen on the way and the voice file recorded.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -30,7 +33,7 @@ mkdir -p "$shots"
 export RUN_BINARY=$binary RUN_SHOTS=$shots RUN_PROGRAM=$program
 "$root/tests/support/x11-session.sh" bash "$root/scripts/screenshots.sh"
 if [ "$program" = vardane ]; then
-    rm -f "$shots"/road-*.png
+    rm -f "$shots"/road-*.png "$shots"/road-voice.wav
     "$root/tests/support/x11-session.sh" "$root/tests/support/sound-session.sh" \
         "$build/tests/demo/demo_road" "$shots" >/dev/null ||
         echo "The demonstration road stopped early; its screenshots so far are kept." >&2

@@ -3,7 +3,8 @@
 # A QtTest suite. Without X11 it runs on the offscreen platform with a fixed
 # 1280 x 1024 screen; with X11 it runs on a private Xvfb display with openbox,
 # which support/x11-session.sh starts and stops around it. With SOUND it runs
-# with a private sound server (support/sound-session.sh).
+# against a private sound server (virtual speaker "virt", virtual microphone
+# "virtmic"), which support/sound-session.sh starts and stops around it.
 set(TINDREL_TEST_SUPPORT ${CMAKE_CURRENT_LIST_DIR}/support)
 
 function(tindrel_test name)
@@ -27,6 +28,9 @@ function(tindrel_test name)
   else()
     add_test(NAME ${name} COMMAND ${command})
     set(label offscreen)
+    if(T_SOUND)
+      set(label sound)
+    endif()
     set(env "QT_QPA_PLATFORM=offscreen:configfile=${TINDREL_TEST_SUPPORT}/offscreen-screen.json")
   endif()
   if(T_LABEL)

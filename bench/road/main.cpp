@@ -1,10 +1,10 @@
 // The time the whole road takes beyond its fixed pauses: record, stop, save
 // and attach, the wizard's own windows pressed one after the other with no
-// time left to the user, driving the sound recorder and the stand-in e-mail
-// program through the X11 backend. The pauses the windows ask for (0.5 s
-// before some keystroke groups) are summed by the automation layer and taken
-// off; what is left is the time the road adds: our waits noticing the outside
-// windows, the keys travelling, and the outside programs doing their part.
+// time left to the user, driving the sound recorder (against a private sound
+// server) and the stand-in e-mail program through the X11 backend. The pauses the windows ask for
+// (0.5 s before some keystroke groups) are summed by the automation layer and taken off; what is
+// left is the time the road adds: our waits noticing the outside windows, the keys travelling, and
+// the outside programs doing their part.
 
 #include "BenchSupport.h"
 #include "Form1.h"
@@ -15,7 +15,7 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "Module1.h"
-#include "StandinRoad.h"
+#include "RoadSetup.h"
 #include "automation/Automation.h"
 
 #include <QAction>
@@ -58,24 +58,6 @@ bool waitFor(const std::function<bool()>& condition, int ms = WaitLimitMs)
     return true;
 }
 
-bool logHas(const QString& path, const QString& line)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return QString::fromUtf8(f.readAll()).split(u'\n').contains(line);
-}
-
-bool logHasPrefix(const QString& path, const QString& prefix)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const QString& l) { return l.startsWith(prefix); });
-}
-
 struct Kind
 {
     const char* name;      // the stand-in e-mail program's --kind
@@ -114,11 +96,13 @@ public:
     // Runs one road; false (with a message) if some step did not complete.
     bool run(const Kind& kind, int index, Road& road)
     {
-        const QString recorderLog = m_work.filePath(
-            QStringLiteral("recorder-%1-%2.log").arg(QLatin1String(kind.name)).arg(index));
-        const QString mailerLog = m_work.filePath(
+        const road::LineLog recorder(m_work.filePath(
+            QStringLiteral("recorder-%1-%2.log").arg(QLatin1String(kind.name)).arg(index)));
+        const QString mailerLogPath = m_work.filePath(
             QStringLiteral("mailer-%1-%2.log").arg(QLatin1String(kind.name)).arg(index));
-        qputenv("TINDREL_RECORDER_LOG", recorderLog.toLocal8Bit());
+        const road::LineLog mailerLog(mailerLogPath);
+        road::setRecorderLog(recorder.path());
+        m_recorderLog = recorder.path();
 
         // The e-mail program is open before the road starts, as for a user.
         QProcess mailer;
@@ -128,7 +112,7 @@ public:
         });
         mailer.start(QStringLiteral(STANDIN_MAILER),
                      {QStringLiteral("--kind"), QLatin1String(kind.name), QStringLiteral("--log"),
-                      mailerLog});
+                      mailerLogPath});
         const QString title = QString::fromUtf8(kind.title);
         if (!waitFor([&] { return FindTopWindow(QString(), title) != 0; }))
             return fail("the e-mail program's window did not appear");
@@ -151,13 +135,13 @@ public:
         if (!step(
                 Record, [] { form1().New->trigger(); },
                 [&] {
-                    return form2().isVisible() && logHas(recorderLog, "record\tstart") &&
-                           logHas(recorderLog, "closed\tProperties for Sound\tOK");
+                    return form2().isVisible() && recorder.has("record\tstart") &&
+                           recorder.has("closed\tProperties for Sound\tOK");
                 }))
             return fail("recording did not start");
         if (!step(
                 Stop, [] { form2().Command1->click(); },
-                [&] { return form3().isVisible() && logHas(recorderLog, "record\tstop"); }))
+                [&] { return form3().isVisible() && recorder.has("record\tstop"); }))
             return fail("recording did not stop");
         if (!step(
                 Save, [] { form3().Command2->click(); },
@@ -166,7 +150,7 @@ public:
         const QString attached = "attached\t" + CurrentVoiceFile() + "\tfound";
         if (!step(
                 Attach, [] { form6().Command2->click(); },
-                [&] { return form7().isVisible() && logHas(mailerLog, attached); }))
+                [&] { return form7().isVisible() && mailerLog.has(attached); }))
             return fail("the voice file was not attached");
 
         // Back to the start for the next road, outside the measured time,
@@ -175,7 +159,7 @@ public:
         form7().Command1->click();
         if (!waitFor([] { return !form8().isVisible() && !form9().isVisible(); }))
             return fail("the notices did not go");
-        if (!waitFor([&] { return logHasPrefix(recorderLog, "exit"); }) || !waitFor([] {
+        if (!waitFor([&] { return recorder.hasPrefix("exit"); }) || !waitFor([] {
                 return FindTopWindow(QString(), QStringLiteral("Sound - Sound Recorder")) == 0;
             }))
             return fail("the recorder did not close");
@@ -186,13 +170,14 @@ private:
     bool fail(const char* what)
     {
         std::fprintf(stderr, "road stopped: %s\n", what);
-        QFile log(qEnvironmentVariable("TINDREL_RECORDER_LOG"));
+        QFile log(m_recorderLog);
         if (log.open(QIODevice::ReadOnly))
             std::fprintf(stderr, "recorder's log:\n%s\n", log.readAll().constData());
         return false;
     }
 
     QTemporaryDir& m_work;
+    QString m_recorderLog;
 };
 
 } // namespace
@@ -202,7 +187,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QTemporaryDir work;
-    prepareStandinRoad(work, RECORDER_DIR);
+    road::prepareRoad(work);
 
     const auto finish = [](int code) {
         resetForms();

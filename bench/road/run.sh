@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The whole road (record, stop, save, attach) against the stand-in programs:
-# the time it takes beyond the fixed pauses the windows ask for.
+# The whole road (record, stop, save, attach) with the sound recorder and the
+# stand-in e-mail program: the time it takes beyond the fixed pauses.
 # Usage: run.sh BUILD_DIR
 set -euo pipefail
 exec "$1/bench/road/bench_road"

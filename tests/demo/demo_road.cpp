@@ -1,7 +1,9 @@
 // Runs the voice wizard's whole road on the current X display, with the
-// sound recorder (on the sound server it is given) and the stand-in e-mail
-// program, and saves a screenshot of each screen the user would see into the
-// folder given on the command line.
+// sound recorder and the stand-in e-mail program, and saves a screenshot of
+// each screen the user would see into the folder given on the command line.
+// The recorder records spoken words played into the microphone of the
+// private sound server it runs against (sound-session.sh); the voice file
+// saved is copied beside the screenshots.
 
 #include "Form1.h"
 #include "Form2.h"
@@ -10,11 +12,12 @@
 #include "Form7.h"
 #include "Form9.h"
 #include "Module1.h"
-#include "StandinRoad.h"
+#include "RoadSetup.h"
 #include "automation/Automation.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
@@ -70,8 +73,17 @@ int main(int argc, char* argv[])
     g_out = QDir(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(g_out.path());
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!qEnvironmentVariableIsSet("PULSE_SERVER"))
+        return fail("run it inside tests/support/sound-session.sh");
     QTemporaryDir work;
-    prepareStandinRoad(work, RECORDER_DIR);
+    road::prepareRoad(work);
+    const road::LineLog recorder(work.filePath(QStringLiteral("recorder.log")));
+    road::setRecorderLog(recorder.path());
+    const QString spoken = sound::speak(work.filePath(QStringLiteral("spoken.wav")),
+                                        QStringLiteral("Hello, this is a voice message. Please "
+                                                       "call me back this afternoon. Thank you."));
+    if (spoken.isEmpty())
+        return fail("espeak-ng made no spoken words");
 
     QProcess mailer;
     mailer.start(QStringLiteral(STANDIN_MAILER),
@@ -84,9 +96,22 @@ int main(int argc, char* argv[])
     screenshot("main-window");
 
     form1().New->trigger();
-    if (!form2().isVisible())
+    if (!form2().isVisible() ||
+        !waitFor([&] { return recorder.hasPrefix(QStringLiteral("record\tcaptured\t")); }))
         return fail("recording did not start");
+    // The words are spoken into the microphone; the screenshot shows the
+    // recorder hearing them.
+    const qint64 pid = road::recorderPid(recorder);
+    QProcess voice;
+    sound::startPlaying(voice, spoken);
+    const double from = road::capturedSeconds(pid);
+    waitFor([&] { return road::capturedSeconds(pid) >= from + 1.2; });
     screenshot("recording");
+    if (!voice.waitForFinished(60000))
+        return fail("the spoken words did not play");
+    const double end = road::capturedSeconds(pid);
+    if (!waitFor([&] { return road::capturedSeconds(pid) >= end + 1.5; }))
+        return fail("the recorder stopped recording");
 
     form2().Command1->click();
     screenshot("save-or-start-over");
@@ -95,6 +120,10 @@ int main(int argc, char* argv[])
     if (!form9().isVisible())
         return fail("the message was not saved");
     screenshot("saved");
+    const QString voiceCopy = g_out.filePath(QStringLiteral("road-voice.wav"));
+    QFile::remove(voiceCopy);
+    if (QFile::copy(CurrentVoiceFile(), voiceCopy))
+        std::printf("%s\n", qPrintable(voiceCopy));
     waitFor([] { return !form9().isVisible(); });
     screenshot("attach");
 

@@ -1,7 +1,9 @@
-// The whole road, for real: the wizard's windows driving the stand-in sound
-// recorder and e-mail program through the X11 backend, on Xvfb with openbox.
-// Record, stop, save a compressed voice file, attach it to each kind of
-// compose window; start over; and the road through the voice file browser.
+// The whole road, for real: the wizard's windows driving the sound recorder
+// and the stand-in e-mail program through the X11 backend, on Xvfb with
+// openbox, with a private sound server. Record spoken words played into the
+// microphone (or silence), stop, save a compressed voice file that is proven
+// to hold the words (or not), attach it to each kind of compose window;
+// start over; and the road through the voice file browser.
 
 #include "Form1.h"
 #include "Form2.h"
@@ -12,6 +14,8 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "Module1.h"
+#include "RoadSetup.h"
+#include "SpeechProof.h"
 #include "automation/Automation.h"
 
 #include <QDir>
@@ -33,31 +37,6 @@ using namespace automation;
 namespace {
 
 constexpr int LogWaitMs = 30000;
-
-// A stand-in's log, read as it grows.
-class Log
-{
-public:
-    explicit Log(QString path) : m_path(std::move(path)) {}
-    const QString& path() const { return m_path; }
-    QStringList lines() const
-    {
-        QFile f(m_path);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    }
-    bool has(const QString& line) const { return lines().contains(line); }
-    bool hasPrefix(const QString& prefix) const
-    {
-        const QStringList all = lines();
-        return std::any_of(all.begin(), all.end(),
-                           [&](const QString& l) { return l.startsWith(prefix); });
-    }
-
-private:
-    QString m_path;
-};
 
 // The WAV format tag of a file: 0x31 is GSM 6.10, 1 is PCM; -1 when it is no WAV file.
 int wavFormatTag(const QString& path)
@@ -94,24 +73,26 @@ private slots:
     void attachAFileChosenInTheBrowser();
 
 private:
-    void recordAndSave();
+    void recordAndSave(bool speak);
     void startMailer(const QString& kind, bool minimized = false);
     void attach();
 
+    QTemporaryDir m_suite;
+    QString m_spoken;
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Log> m_recorder;
-    std::unique_ptr<Log> m_mailer;
+    std::unique_ptr<road::LineLog> m_recorder;
+    std::unique_ptr<road::LineLog> m_mailer;
     std::unique_ptr<QProcess> m_mailerProcess;
 };
 
 void TestRoad::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
-    Automation::install(createDesktopAutomation());
-    // The recorder is found on the search path, as it would be when installed.
-    qputenv("PATH", QByteArray(RECORDER_DIR) + ':' + qgetenv("PATH"));
-    qputenv("TINDREL_RECORDER_AUTORECORD", "1");
-    setEndProgramHandler([] {});
+    QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "runs against a private sound server");
+    road::prepareRoad(m_suite);
+    m_spoken = sound::speak(m_suite.filePath("spoken.wav"),
+                            "Please call me back about the meeting on Tuesday afternoon.");
+    QVERIFY(!m_spoken.isEmpty());
 }
 
 void TestRoad::init()
@@ -123,9 +104,9 @@ void TestRoad::init()
     }
     SetVoiceFolder(m_dir->filePath("Voice Files"));
     QVERIFY(QDir().mkpath(VoiceFolder()));
-    m_recorder = std::make_unique<Log>(m_dir->filePath("recorder.log"));
-    m_mailer = std::make_unique<Log>(m_dir->filePath("mailer.log"));
-    qputenv("TINDREL_RECORDER_LOG", m_recorder->path().toLocal8Bit());
+    m_recorder = std::make_unique<road::LineLog>(m_dir->filePath("recorder.log"));
+    m_mailer = std::make_unique<road::LineLog>(m_dir->filePath("mailer.log"));
+    road::setRecorderLog(m_recorder->path());
     form1();
     QVERIFY(QTest::qWaitForWindowExposed(&form1()));
 }
@@ -154,7 +135,7 @@ void TestRoad::cleanupTestCase()
     Automation::install(nullptr);
 }
 
-void TestRoad::recordAndSave()
+void TestRoad::recordAndSave(bool speak)
 {
     form1().New->trigger(); // returns once the instructions are up beside the recorder
     QVERIFY(form2().isVisible());
@@ -165,6 +146,15 @@ void TestRoad::recordAndSave()
     // The last Enter confirming the properties may still be on its way.
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("closed\tProperties for Sound\tOK"), LogWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstart"), LogWaitMs);
+    // Sound goes in only once the recorder has its first samples.
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->hasPrefix("record\tcaptured\t"), LogWaitMs);
+    const qint64 pid = road::recorderPid(*m_recorder);
+    if (speak)
+        QVERIFY(sound::playIntoMicrophone(m_spoken));
+    // What was played has come through once the recorder has captured well
+    // over a second more; silence is recorded for longer than the words last.
+    const double until = road::capturedSeconds(pid) + (speak ? 1.5 : 5.0);
+    QTRY_VERIFY_WITH_TIMEOUT(road::capturedSeconds(pid) >= until, LogWaitMs);
 
     form2().Command1->click(); // NEXT
     QVERIFY(form3().isVisible());
@@ -180,6 +170,9 @@ void TestRoad::recordAndSave()
              qPrintable(file));
     QVERIFY(m_recorder->has("saved\t" + file + "\tgsm610"));
     QCOMPARE(wavFormatTag(file), 0x31);
+    const auto proof = speechproof::prove(m_spoken.toStdString(), file.toStdString());
+    qInfo("%s: %s", qPrintable(QFileInfo(file).fileName()), proof.describe().c_str());
+    QVERIFY2(proof.holdsSpeech == speak, proof.describe().c_str());
     QVERIFY(form9().isVisible());
     QVERIFY(form6().isVisible());
     // The recorder was closed by its own menu.
@@ -222,16 +215,18 @@ void TestRoad::recordSaveAndAttach_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("minimized");
-    QTest::newRow("Netscape") << "netscape" << false;
-    QTest::newRow("Composition") << "composition" << false;
-    QTest::newRow("New Message, minimised") << "newmessage" << true;
+    QTest::addColumn<bool>("speak");
+    QTest::newRow("Netscape, spoken words") << "netscape" << false << true;
+    QTest::newRow("Composition, spoken words") << "composition" << false << true;
+    QTest::newRow("New Message, minimised, silence") << "newmessage" << true << false;
 }
 
 void TestRoad::recordSaveAndAttach()
 {
     QFETCH(QString, kind);
     QFETCH(bool, minimized);
-    recordAndSave();
+    QFETCH(bool, speak);
+    recordAndSave(speak);
     startMailer(kind, minimized);
     attach();
 }

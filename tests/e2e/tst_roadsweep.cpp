@@ -18,7 +18,7 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "Module1.h"
-#include "StandinRoad.h"
+#include "RoadSetup.h"
 #include "automation/Automation.h"
 
 #include <QApplication>
@@ -109,7 +109,7 @@ void TestRoadSweep::initTestCase()
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
     m_display = XOpenDisplay(nullptr);
     QVERIFY(m_display);
-    prepareStandinRoad(m_work, RECORDER_DIR);
+    road::prepareRoad(m_work);
     setEndProgramHandler([this] { ++m_exits; });
     qApp->installEventFilter(&m_keys);
 
