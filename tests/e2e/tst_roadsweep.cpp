@@ -134,8 +134,17 @@ void TestRoadSweep::cleanupTestCase()
 void TestRoadSweep::click(QPushButton* button)
 {
     QVERIFY(QTest::qWaitForWindowExposed(button->window()));
-    const QPoint at = button->mapToGlobal(button->rect().center());
-    XTestFakeMotionEvent(m_display, -1, at.x(), at.y(), CurrentTime);
+    // The window manager may still be placing a window just shown: move the
+    // pointer until the button itself reports it, then press.
+    const bool over = QTest::qWaitFor(
+        [&] {
+            const QPoint at = button->mapToGlobal(button->rect().center());
+            XTestFakeMotionEvent(m_display, -1, at.x(), at.y(), CurrentTime);
+            XFlush(m_display);
+            return QTest::qWaitFor([&] { return button->underMouse(); }, 200);
+        },
+        WaitMs);
+    QVERIFY2(over, qPrintable(button->text()));
     XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
     XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
     XFlush(m_display);
