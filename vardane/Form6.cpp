@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <iterator>
+
 namespace vardane {
 
 using namespace automation;
@@ -54,15 +56,20 @@ namespace {
 
 struct ComposeSteps
 {
-    QString title;             // the compose window's whole title
-    QStringList keys;          // sent once it is in front
-    bool attachmentsDialog;    // an "Attachments" dialog comes first
-    QString fileDialogTitle;   // where the path is typed
-    bool fileDialogIsDialog;   // looked for with the dialog class, and brought to the front
-    QStringList keysAfterPath; // confirm the file
-    bool pauseBeforeNotices;   // half a second before the success notices
+    QString title;                   // the compose window's whole title; empty: found by `compose`
+    QStringList keys;                // sent once it is in front
+    bool attachmentsDialog;          // an "Attachments" dialog comes first
+    QString fileDialogTitle;         // where the path is typed; empty: found by `fileDialog`
+    bool fileDialogIsDialog;         // looked for with the dialog class, and brought to the front
+    QStringList keysAfterPath;       // confirm the file
+    bool pauseBeforeNotices;         // half a second before the success notices
+    WindowQuery compose = {};        // the compose window by class, for kinds without a title
+    WindowQuery fileDialog = {};     // the file dialog by class, transient for the compose window
+    QStringList keysBeforePath = {}; // e.g. open the file chooser's location field
 };
 
+// The kinds found by class type the path into a file chooser's location
+// field (Ctrl+L), which takes a whole path with any characters in it.
 const ComposeSteps& stepsOf(ComposeKind kind)
 {
     static const ComposeSteps steps[] = {
@@ -88,8 +95,52 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {QStringLiteral("~")},
          true},
+        {{},
+         {QStringLiteral("{CTRL+SHIFT+A}")},
+         false,
+         {},
+         true,
+         {QStringLiteral("~")},
+         false,
+         {.instance = "Msgcompose", .className = "thunderbird*"},
+         {.className = "thunderbird*"},
+         {QStringLiteral("{CTRL+L}")}},
+        {{},
+         {QStringLiteral("{CTRL+M}")},
+         false,
+         {},
+         true,
+         {QStringLiteral("~")},
+         false,
+         {.className = "Evolution", .role = "EMsgComposer*"},
+         {.className = "Evolution"},
+         {QStringLiteral("{CTRL+L}")}},
+        {{},
+         {QStringLiteral("{CTRL+M}")},
+         false,
+         {},
+         true,
+         {QStringLiteral("~")},
+         false,
+         {.className = "Claws-mail", .role = "compose"},
+         {.className = "Claws-mail"},
+         {QStringLiteral("{CTRL+L}")}},
     };
     return steps[static_cast<int>(kind)];
+}
+
+WindowHandle findCompose(const ComposeSteps& k)
+{
+    return k.title.isEmpty() ? FindWindowLike(k.compose) : FindTopWindow(QString(), k.title);
+}
+
+WindowHandle findFileDialog(const ComposeSteps& k, WindowHandle compose)
+{
+    if (!k.fileDialogTitle.isEmpty())
+        return FindTopWindow(k.fileDialogIsDialog ? DialogClass : QString(), k.fileDialogTitle);
+    WindowQuery dialog = k.fileDialog;
+    dialog.owner = compose;
+    return FindWindowLike(dialog);
 }
 
 bool shown(int form)
@@ -124,13 +175,15 @@ void Form6::AttachVoiceFile()
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
     }
-    const ComposeKind kinds[] = {ComposeKind::Netscape, ComposeKind::Composition,
-                                 ComposeKind::NewMessage};
-    WindowHandle found[3] = {};
-    for (int i = 0; i < 3; ++i)
-        found[i] = FindTopWindow(QString(), stepsOf(kinds[i]).title);
+    const ComposeKind kinds[] = {ComposeKind::Netscape,   ComposeKind::Composition,
+                                 ComposeKind::NewMessage, ComposeKind::Thunderbird,
+                                 ComposeKind::Evolution,  ComposeKind::ClawsMail};
+    constexpr int count = static_cast<int>(std::size(kinds));
+    WindowHandle found[count] = {};
+    for (int i = 0; i < count; ++i)
+        found[i] = findCompose(stepsOf(kinds[i]));
     Timer2->start();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < count; ++i) {
         if (found[i]) {
             Timer2->stop();
             hide();
@@ -144,7 +197,12 @@ void Form6::AttachVoiceFile()
 void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& path)
 {
     const ComposeSteps& k = stepsOf(kind);
-    const QString fileClass = k.fileDialogIsDialog ? DialogClass : QString();
+    const auto named = [](const QString& title, const char* otherwise) {
+        return title.isEmpty() ? QString::fromLatin1(otherwise)
+                               : QStringLiteral("\"%1\"").arg(title);
+    };
+    const QString composeName = named(k.title, "for the new message");
+    const QString fileDialogName = named(k.fileDialogTitle, "to choose a file");
     const auto timeUp = [this](const QString& what) {
         ShowMessage(QStringLiteral("The e-mail program did not respond: %1\n\nMake sure the "
                                    "e-mail form is open, then press \"Attach Voice\" again.")
@@ -161,9 +219,9 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     WaitLimit limit;
     while (front != 1 && !abandoned(false)) {
         if (limit.expired())
-            return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
-                              .arg(k.title));
-        compose = FindTopWindow(QString(), k.title);
+            return timeUp(QStringLiteral("its window %1 could not be brought to the front.")
+                              .arg(composeName));
+        compose = findCompose(k);
         front = BringToFront(compose);
         if (front == 1) {
             PauseWithEvents(0.5);
@@ -199,12 +257,12 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     limit.restart();
     while (dialog == 0 && !abandoned(false)) {
         if (limit.expired())
-            return timeUp(
-                QStringLiteral("its window \"%1\" did not appear.").arg(k.fileDialogTitle));
-        dialog = FindTopWindow(fileClass, k.fileDialogTitle);
+            return timeUp(QStringLiteral("its window %1 did not appear.").arg(fileDialogName));
+        dialog = findFileDialog(k, compose);
         if (dialog && k.fileDialogIsDialog) {
             BringToFront(dialog);
             PauseWithEvents(0.5);
+            sendAll(k.keysBeforePath);
             SendKeystrokes(path, KeyMode::Literal);
             sendAll(k.keysAfterPath);
         }
@@ -219,7 +277,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     // Done once the file dialog has closed; the user may still be working in
     // it, so this wait has no limit.
     while (dialog != 0 && !abandoned(false)) {
-        dialog = FindTopWindow(fileClass, k.fileDialogTitle);
+        dialog = findFileDialog(k, compose);
         if (dialog == 0) {
             if (k.pauseBeforeNotices)
                 PauseWithEvents(0.5);

@@ -86,6 +86,12 @@ void TestAttach::eachKindIsDrivenWithItsKeys_data()
                                  << QStringList{"%F", "T", "T", "~", "~", literal(Path), "~"};
     QTest::newRow("NewMessage") << ComposeKind::NewMessage
                                 << QStringList{"%I", "A", literal(Path), "~"};
+    QTest::newRow("Thunderbird") << ComposeKind::Thunderbird
+                                 << QStringList{"{CTRL+SHIFT+A}", "{CTRL+L}", literal(Path), "~"};
+    QTest::newRow("Evolution") << ComposeKind::Evolution
+                               << QStringList{"{CTRL+M}", "{CTRL+L}", literal(Path), "~"};
+    QTest::newRow("ClawsMail") << ComposeKind::ClawsMail
+                               << QStringList{"{CTRL+M}", "{CTRL+L}", literal(Path), "~"};
 }
 
 void TestAttach::eachKindIsDrivenWithItsKeys()
@@ -101,7 +107,7 @@ void TestAttach::eachKindIsDrivenWithItsKeys()
     QCOMPARE(m_auto->world().sends(), keys);
     QCOMPARE(mail.attached, QStringList{Path}); // "~" and "(" arrived as themselves
     // Half a second before each key group that goes to a window just found.
-    const int groups = kind == ComposeKind::Netscape ? 3 : 2;
+    const int groups = kind == ComposeKind::Netscape || kind >= ComposeKind::Thunderbird ? 3 : 2;
     QVERIFY(clock.elapsed() >= groups * 500);
     QVERIFY(!form6().isVisible());
     QVERIFY(form7().isVisible());
@@ -113,7 +119,7 @@ void TestAttach::eachKindIsDrivenWithItsKeys()
     if (kind == ComposeKind::Netscape) {
         QVERIFY(!log.filter("FindTopWindow(#32770, Attachments)").isEmpty());
         QVERIFY(!log.filter("FindTopWindow(#32770, Enter file to attach)").isEmpty());
-    } else {
+    } else if (kind < ComposeKind::Thunderbird) {
         QVERIFY(log.filter("FindTopWindow(#32770").isEmpty()); // any class
     }
 }
@@ -140,6 +146,27 @@ void TestAttach::preferenceOrderWhenSeveralAreOpen()
     form6().Command2->click();
     QCOMPARE(front.attached, QStringList{Path});
     QVERIFY(back.attached.isEmpty());
+
+    // The kinds known by title come before those known by class; among
+    // these, the same order as in the table.
+    resetForms();
+    m_auto = &ScriptedAutomation::installNew();
+    form1().hide();
+    SetCurrentVoiceFile(Path);
+    FakeMailer evolution(*m_auto, ComposeKind::Evolution);
+    FakeMailer claws(*m_auto, ComposeKind::ClawsMail); // above the other, yet second
+    FakeMailer titled(*m_auto, ComposeKind::NewMessage);
+    form6().show();
+    form6().Command2->click();
+    QCOMPARE(titled.attached, QStringList{Path});
+    QVERIFY(claws.typed.isEmpty() && evolution.typed.isEmpty());
+    titled.world().close(titled.compose);
+    form7().hide();
+    form8().hide();
+    form6().show();
+    form6().Command2->click();
+    QCOMPARE(evolution.attached, QStringList{Path});
+    QVERIFY(claws.typed.isEmpty());
 }
 
 void TestAttach::titlesMustMatchWhole()

@@ -80,6 +80,16 @@ WindowHandle Automation::FindTopWindow(const QString& windowClass, const QString
     return m_backend->findTopWindow(cls, utf8(title));
 }
 
+WindowHandle Automation::FindWindowLike(const WindowQuery& query)
+{
+    const auto found = m_backend->findWindow(query);
+    if (!found && !m_toldUnsupported) {
+        m_toldUnsupported = true;
+        qWarning("FindWindowLike: this window system cannot find windows by class name or role");
+    }
+    return found.value_or(0);
+}
+
 int Automation::BringToFront(WindowHandle window)
 {
     return window ? m_backend->bringToFront(window) : 0;

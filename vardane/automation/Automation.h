@@ -37,6 +37,9 @@ public:
 
     // windowClass: DialogClass, or empty for any class.
     WindowHandle FindTopWindow(const QString& windowClass, const QString& title);
+    // The topmost window matching the query (by class, role, title pattern,
+    // owner); 0 when none, or when the platform cannot tell (said once).
+    WindowHandle FindWindowLike(const WindowQuery& query);
     int BringToFront(WindowHandle window);
     int IsWindowShown(WindowHandle window);
     int IsMinimized(WindowHandle window);
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<WindowSystem> m_backend;
     std::unique_ptr<QSocketNotifier> m_notifier;
     double m_pausesAsked = 0;
+    bool m_toldUnsupported = false;
 };
 
 // The desktop's automation: the X11 backend on X11, the Windows one on Windows.
@@ -88,6 +92,10 @@ std::unique_ptr<Automation> createDesktopAutomation();
 inline WindowHandle FindTopWindow(const QString& windowClass, const QString& title)
 {
     return Automation::instance().FindTopWindow(windowClass, title);
+}
+inline WindowHandle FindWindowLike(const WindowQuery& query)
+{
+    return Automation::instance().FindWindowLike(query);
 }
 inline int BringToFront(WindowHandle w)
 {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -66,6 +67,7 @@ public:
     X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
     WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
+    std::optional<WindowHandle> findWindow(const WindowQuery& query) override;
     int bringToFront(WindowHandle window) override;
     int isWindowShown(WindowHandle window) override;
     int isMinimized(WindowHandle window) override;
@@ -88,6 +90,7 @@ private:
     bool exists(Window w) const;
     bool isReal(Window w) const;
     bool isDialog(Window w) const;
+    bool matches(Window w, const WindowQuery& query) const;
     bool focusInside(Window w) const;
     bool isActive(Window w, bool windowManager) const;
     void requestActivation(Window w, bool windowManager);
@@ -123,6 +126,9 @@ private:
     x11::Keyboard m_keyboard;
     std::uint64_t m_generation = 1; // counts the events received
     std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
+    std::map<std::tuple<std::string, std::string, std::string, std::string, WindowHandle>,
+             FoundMemo>
+        m_foundByQuery;
     std::map<Window, StateMemo> m_states;
     int m_wake = -1;   // eventfd: raised when news was read during a call
     int m_source = -1; // epoll over the connection and m_wake
@@ -292,6 +298,62 @@ WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& 
     if (m_found.size() >= 64)
         m_found.clear();
     m_found[key] = {generation, found};
+    return found;
+}
+
+bool X11WindowSystem::matches(Window w, const WindowQuery& query) const
+{
+    if (!query.title.empty()) {
+        const auto t = m_x->title(w);
+        if (!matchesPattern(query.title, t.value_or(std::string())))
+            return false;
+    }
+    if (!query.instance.empty() || !query.className.empty()) {
+        // WM_CLASS: the instance name, a NUL, the class name, a NUL.
+        Atom type = None;
+        const std::string both = m_x->bytes(w, XA_WM_CLASS, &type).value_or(std::string());
+        const auto split = both.find('\0');
+        const std::string instance = both.substr(0, split);
+        std::string cls = split == std::string::npos ? std::string() : both.substr(split + 1);
+        if (const auto end = cls.find('\0'); end != std::string::npos)
+            cls.resize(end);
+        if (!matchesPattern(query.instance, instance) || !matchesPattern(query.className, cls))
+            return false;
+    }
+    if (!query.role.empty()) {
+        Atom type = None;
+        const auto role = m_x->bytes(w, m_x->atoms().wmWindowRole, &type);
+        if (!matchesPattern(query.role, role.value_or(std::string())))
+            return false;
+    }
+    if (query.owner != 0) {
+        const auto owner = m_x->longs(w, XA_WM_TRANSIENT_FOR, XA_WINDOW);
+        if (owner.empty() || owner[0] != query.owner)
+            return false;
+    }
+    return isReal(w);
+}
+
+std::optional<WindowHandle> X11WindowSystem::findWindow(const WindowQuery& query)
+{
+    const auto key =
+        std::make_tuple(query.instance, query.className, query.role, query.title, query.owner);
+    if (const auto memo = m_foundByQuery.find(key);
+        memo != m_foundByQuery.end() && current(memo->second.generation))
+        return memo->second.window;
+    drainEvents();
+    const auto generation = m_generation;
+
+    Window found = None;
+    for (const Window w : clients())
+        if (matches(w, query)) {
+            found = w;
+            break;
+        }
+    handleQueued(); // events that came during the walk make the answer stale at once
+    if (m_foundByQuery.size() >= 64)
+        m_foundByQuery.clear();
+    m_foundByQuery[key] = {generation, found};
     return found;
 }
 
