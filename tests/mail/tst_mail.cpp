@@ -8,7 +8,6 @@
 #include "Form6.h"
 #include "Form7.h"
 #include "Form8.h"
-#include "MailPrograms.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -25,9 +24,12 @@
 
 #include <X11/Xlib.h>
 
+#ifndef Q_MOC_RUN // its raw strings confuse moc
+#include "MailPrograms.h"
+#endif
+
 using namespace vardane;
 using namespace automation;
-using namespace mailprograms;
 
 namespace {
 
@@ -118,7 +120,7 @@ private:
     void pressAttachVoice();
     void saveDraftWithTheFile(const QString& subject);
 
-    MailProgram m_program;
+    mailprograms::MailProgram m_program;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_home;
     QByteArray m_voice;
@@ -129,7 +131,8 @@ private:
 void TestMail::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
-    const auto program = mailProgramNamed(qEnvironmentVariable("TINDREL_MAIL_PROGRAM"));
+    const auto program =
+        mailprograms::mailProgramNamed(qEnvironmentVariable("TINDREL_MAIL_PROGRAM"));
     QVERIFY2(program, "TINDREL_MAIL_PROGRAM names no known e-mail program");
     m_program = *program;
     if (QStandardPaths::findExecutable(m_program.executable).isEmpty()) {
@@ -157,7 +160,7 @@ void TestMail::init()
                                   "020010006461746108010000");
     for (int i = 0; i < 264; ++i)
         m_voice.append(static_cast<char>(i * 7 % 256));
-    writeFile(file, m_voice);
+    mailprograms::writeFile(file, m_voice);
     SetCurrentVoiceFile(file);
     m_clock.start();
 }
@@ -187,7 +190,7 @@ void TestMail::cleanupTestCase()
 
 void TestMail::start(const QStringList& subjects)
 {
-    const QProcessEnvironment env = mailEnvironment(m_home);
+    const QProcessEnvironment env = mailprograms::mailEnvironment(m_home);
     const QList<QStringList> commands = m_program.commands(m_home, subjects);
     for (qsizetype i = 0; i < commands.size(); ++i) {
         auto process = std::make_unique<QProcess>();

@@ -107,7 +107,7 @@ void TestAttach::eachKindIsDrivenWithItsKeys()
     QCOMPARE(m_auto->world().sends(), keys);
     QCOMPARE(mail.attached, QStringList{Path}); // "~" and "(" arrived as themselves
     // Half a second before each key group that goes to a window just found.
-    const int groups = kind == ComposeKind::Netscape || kind >= ComposeKind::Thunderbird ? 3 : 2;
+    const int groups = kind == ComposeKind::Netscape ? 3 : 2;
     QVERIFY(clock.elapsed() >= groups * 500);
     QVERIFY(!form6().isVisible());
     QVERIFY(form7().isVisible());

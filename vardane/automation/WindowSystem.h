@@ -29,17 +29,20 @@ enum class WindowClass {
 // WM_WINDOW_ROLE.
 struct WindowQuery
 {
-    std::string instance;
-    std::string className;
-    std::string role;
-    std::string title;
+    std::string instance = {};
+    std::string className = {};
+    std::string role = {};
+    std::string title = {};
     // When set, only a dialog transient for (owned by) this window.
     WindowHandle owner = 0;
 };
 
-// Whether text matches a WindowQuery pattern as a whole.
+// Whether text matches a WindowQuery pattern as a whole (an empty pattern
+// matches anything).
 inline bool matchesPattern(std::string_view pattern, std::string_view text)
 {
+    if (pattern.empty())
+        return true;
     // Greedy with one back-track point: the last "*" seen.
     std::size_t p = 0, t = 0, star = std::string_view::npos, resume = 0;
     while (t < text.size()) {
