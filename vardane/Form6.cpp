@@ -65,11 +65,13 @@ struct ComposeSteps
     bool pauseBeforeNotices;         // half a second before the success notices
     WindowQuery compose = {};        // the compose window by class, for kinds without a title
     WindowQuery fileDialog = {};     // the file dialog by class, transient for the compose window
-    QStringList keysBeforePath = {}; // e.g. open the file chooser's location field
+    QStringList keysBeforePath = {}; // each followed by half a second
 };
 
-// The kinds found by class type the path into a file chooser's location
-// field (Ctrl+L), which takes a whole path with any characters in it.
+// The kinds found by class attach through a file chooser: "/" opens its
+// location field (leaving a list of recent files, where a typed path would be
+// ignored), which takes a moment to take the keyboard; select-all then lets
+// the typed path replace whatever the field holds.
 const ComposeSteps& stepsOf(ComposeKind kind)
 {
     static const ComposeSteps steps[] = {
@@ -104,7 +106,7 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {.instance = "Msgcompose", .className = "thunderbird*"},
          {.className = "thunderbird*"},
-         {QStringLiteral("{CTRL+L}")}},
+         {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}},
         {{},
          {QStringLiteral("{CTRL+M}")},
          false,
@@ -114,7 +116,7 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {.className = "Evolution", .role = "EMsgComposer*"},
          {.className = "Evolution"},
-         {QStringLiteral("{CTRL+L}")}},
+         {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}},
         {{},
          {QStringLiteral("{CTRL+M}")},
          false,
@@ -124,7 +126,7 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {.className = "Claws-mail", .role = "compose"},
          {.className = "Claws-mail"},
-         {QStringLiteral("{CTRL+L}")}},
+         {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}},
     };
     return steps[static_cast<int>(kind)];
 }
@@ -262,7 +264,10 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         if (dialog && k.fileDialogIsDialog) {
             BringToFront(dialog);
             PauseWithEvents(0.5);
-            sendAll(k.keysBeforePath);
+            for (const QString& keys : k.keysBeforePath) {
+                SendKeystrokes(keys);
+                PauseWithEvents(0.5);
+            }
             SendKeystrokes(path, KeyMode::Literal);
             sendAll(k.keysAfterPath);
         }

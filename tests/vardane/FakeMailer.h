@@ -124,9 +124,12 @@ private:
     }
     void fileKey(const Key& k)
     {
-        // A file chooser takes a typed path only in its location field (Ctrl+L).
-        if (k.kind == Key::Kind::Chord && k.ch == U'l')
+        // A file chooser takes a typed path only in its location field, which
+        // "/" opens; select-all there lets the path replace what "/" left.
+        if (byClass() && !location && k.kind == Key::Kind::Character && k.ch == U'/')
             location = true;
+        else if (location && k.kind == Key::Kind::Chord && k.ch == U'a')
+            typed.clear();
         else if (k.kind == Key::Kind::Character && (location || !byClass()))
             typed += QString::fromUcs4(&k.ch, 1);
         else if (k.kind == Key::Kind::Enter && autoAccept) {

@@ -87,11 +87,12 @@ void TestAttach::eachKindIsDrivenWithItsKeys_data()
     QTest::newRow("NewMessage") << ComposeKind::NewMessage
                                 << QStringList{"%I", "A", literal(Path), "~"};
     QTest::newRow("Thunderbird") << ComposeKind::Thunderbird
-                                 << QStringList{"{CTRL+SHIFT+A}", "{CTRL+L}", literal(Path), "~"};
+                                 << QStringList{"{CTRL+SHIFT+A}", "/", "{CTRL+A}", literal(Path),
+                                                "~"};
     QTest::newRow("Evolution") << ComposeKind::Evolution
-                               << QStringList{"{CTRL+M}", "{CTRL+L}", literal(Path), "~"};
+                               << QStringList{"{CTRL+M}", "/", "{CTRL+A}", literal(Path), "~"};
     QTest::newRow("ClawsMail") << ComposeKind::ClawsMail
-                               << QStringList{"{CTRL+M}", "{CTRL+L}", literal(Path), "~"};
+                               << QStringList{"{CTRL+M}", "/", "{CTRL+A}", literal(Path), "~"};
 }
 
 void TestAttach::eachKindIsDrivenWithItsKeys()
