@@ -72,6 +72,20 @@ struct ComposeSteps
 // location field (leaving a list of recent files, where a typed path would be
 // ignored), which takes a moment to take the keyboard; select-all then lets
 // the typed path replace whatever the field holds.
+ComposeSteps byClass(const char* attachKeys, WindowQuery compose, const char* programClass)
+{
+    return {{},
+            {QString::fromLatin1(attachKeys)},
+            false,
+            {},
+            true,
+            {QStringLiteral("~")},
+            false,
+            std::move(compose),
+            {.className = programClass},
+            {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}};
+}
+
 const ComposeSteps& stepsOf(ComposeKind kind)
 {
     static const ComposeSteps steps[] = {
@@ -97,36 +111,10 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {QStringLiteral("~")},
          true},
-        {{},
-         {QStringLiteral("{CTRL+SHIFT+A}")},
-         false,
-         {},
-         true,
-         {QStringLiteral("~")},
-         false,
-         {.instance = "Msgcompose", .className = "thunderbird*"},
-         {.className = "thunderbird*"},
-         {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}},
-        {{},
-         {QStringLiteral("{CTRL+M}")},
-         false,
-         {},
-         true,
-         {QStringLiteral("~")},
-         false,
-         {.className = "Evolution", .role = "EMsgComposer*"},
-         {.className = "Evolution"},
-         {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}},
-        {{},
-         {QStringLiteral("{CTRL+M}")},
-         false,
-         {},
-         true,
-         {QStringLiteral("~")},
-         false,
-         {.className = "Claws-mail", .role = "compose"},
-         {.className = "Claws-mail"},
-         {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}},
+        byClass("{CTRL+SHIFT+A}", {.instance = "Msgcompose", .className = "thunderbird*"},
+                "thunderbird*"),
+        byClass("{CTRL+M}", {.className = "Evolution", .role = "EMsgComposer*"}, "Evolution"),
+        byClass("{CTRL+M}", {.className = "Claws-mail", .role = "compose"}, "Claws-mail"),
     };
     return steps[static_cast<int>(kind)];
 }

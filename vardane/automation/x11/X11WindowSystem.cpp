@@ -119,6 +119,8 @@ private:
         int minimized;
     };
     bool current(std::uint64_t generation);
+    template <typename Key, typename Accept>
+    Window topmost(std::map<Key, FoundMemo>& memos, const Key& key, Accept accept);
     StateMemo state(Window w);
 
     std::unique_ptr<Connection> m_x;
@@ -275,30 +277,35 @@ bool X11WindowSystem::current(std::uint64_t generation)
     return generation == m_generation;
 }
 
-WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+// The topmost client the test accepts, kept in memos under key until the
+// server next reports a change.
+template <typename Key, typename Accept>
+Window X11WindowSystem::topmost(std::map<Key, FoundMemo>& memos, const Key& key, Accept accept)
 {
-    const auto key = std::make_pair(cls, title);
-    if (const auto memo = m_found.find(key);
-        memo != m_found.end() && current(memo->second.generation))
+    if (const auto memo = memos.find(key); memo != memos.end() && current(memo->second.generation))
         return memo->second.window;
     drainEvents();
     const auto generation = m_generation;
 
     Window found = None;
-    for (const Window w : clients()) {
-        const auto t = m_x->title(w);
-        if (!t || *t != title || !isReal(w))
-            continue;
-        if (cls == WindowClass::Dialog && !isDialog(w))
-            continue;
-        found = w;
-        break;
-    }
+    for (const Window w : clients())
+        if (accept(w)) {
+            found = w;
+            break;
+        }
     handleQueued(); // events that came during the walk make the answer stale at once
-    if (m_found.size() >= 64)
-        m_found.clear();
-    m_found[key] = {generation, found};
+    if (memos.size() >= 64)
+        memos.clear();
+    memos[key] = {generation, found};
     return found;
+}
+
+WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+{
+    return topmost(m_found, std::make_pair(cls, title), [&](Window w) {
+        const auto t = m_x->title(w);
+        return t && *t == title && isReal(w) && (cls != WindowClass::Dialog || isDialog(w));
+    });
 }
 
 bool X11WindowSystem::matches(Window w, const WindowQuery& query) const
@@ -338,23 +345,7 @@ std::optional<WindowHandle> X11WindowSystem::findWindow(const WindowQuery& query
 {
     const auto key =
         std::make_tuple(query.instance, query.className, query.role, query.title, query.owner);
-    if (const auto memo = m_foundByQuery.find(key);
-        memo != m_foundByQuery.end() && current(memo->second.generation))
-        return memo->second.window;
-    drainEvents();
-    const auto generation = m_generation;
-
-    Window found = None;
-    for (const Window w : clients())
-        if (matches(w, query)) {
-            found = w;
-            break;
-        }
-    handleQueued(); // events that came during the walk make the answer stale at once
-    if (m_foundByQuery.size() >= 64)
-        m_foundByQuery.clear();
-    m_foundByQuery[key] = {generation, found};
-    return found;
+    return topmost(m_foundByQuery, key, [&](Window w) { return matches(w, query); });
 }
 
 int X11WindowSystem::bringToFront(WindowHandle id)
