@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds what the benchmarks need, runs every benchmark (each bench/*/run.sh)
-# on a private X display with openbox of its own, and writes the figures to
+# on a private X display with openbox and a private sound server of its own, and writes the figures to
 # bench/RESULTS.md. Usage: bench/run.sh   (build folder: $BUILD_DIR or build/)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,7 +18,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for script in "$root"/bench/*/run.sh; do
     name=$(basename "$(dirname "$script")")
     echo "== $name" >&2
-    if ! "$root/tests/support/x11-session.sh" "$script" "$build" | tee -a "$rows"; then
+    if ! "$root/tests/support/x11-session.sh" "$root/tests/support/sound-session.sh" "$script" "$build" | tee -a "$rows"; then
         echo "| $name | did not run to the end | | FAIL |" | tee -a "$rows"
     fi
 done

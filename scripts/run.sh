@@ -35,7 +35,8 @@ if [ "$program" = vardane ]; then
     # A real e-mail program, where one is installed, wants a D-Bus session bus.
     bus=()
     command -v dbus-run-session >/dev/null && bus=(dbus-run-session --)
-    "$root/tests/support/x11-session.sh" "${bus[@]}" "$build/tests/demo/demo_road" "$shots" >/dev/null ||
+    "$root/tests/support/x11-session.sh" "${bus[@]}" "$root/tests/support/sound-session.sh" \
+        "$build/tests/demo/demo_road" "$shots" >/dev/null ||
         echo "The demonstration road stopped early; its screenshots so far are kept." >&2
 fi
 echo "Screenshots of $program are in $shots:"

@@ -85,10 +85,8 @@ void Form3::SaveMessage()
     // The notice of an earlier save, still up, ends here: its running timer
     // would otherwise end this save before it has begun, and the old file
     // would be offered for attaching as if it were the new one.
-    if (saved()) {
-        form9().Timer1->stop();
-        form9().hide();
-    }
+    if (saved())
+        form9().EndNotice();
     const auto giveUp = [](const QString& title) {
         form1().GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
                                       "did not appear in time.\n\nYour message was not saved.")

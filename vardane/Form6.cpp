@@ -8,6 +8,7 @@
 #include "Form5.h"
 #include "Form7.h"
 #include "Form8.h"
+#include "Form9.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -56,15 +57,17 @@ namespace {
 
 struct ComposeSteps
 {
-    QString title;                   // the compose window's whole title; empty: found by `compose`
-    QStringList keys;                // sent once it is in front
-    bool attachmentsDialog;          // an "Attachments" dialog comes first
-    QString fileDialogTitle;         // where the path is typed; empty: found by `fileDialog`
-    bool fileDialogIsDialog;         // looked for with the dialog class, and brought to the front
-    QStringList keysAfterPath;       // confirm the file
-    bool pauseBeforeNotices;         // half a second before the success notices
-    WindowQuery compose = {};        // the compose window by class, for kinds without a title
-    WindowQuery fileDialog = {};     // the file dialog by class, transient for the compose window
+    QString title;             // the compose window's whole title; empty: found by `compose`
+    QStringList keys;          // sent once it is in front
+    bool attachmentsDialog;    // an "Attachments" dialog comes first
+    QString fileDialogTitle;   // where the path is typed; empty: found by `fileDialog`
+    bool fileDialogIsDialog;   // looked for with the dialog class, and brought to the front
+    QStringList keysAfterPath; // confirm the file
+    bool pauseBeforeNotices;   // half a second before the success notices
+
+    // For the kinds without a title to look for:
+    WindowQuery compose = {};        // the compose window, by class
+    WindowQuery fileDialog = {};     // the file dialog, by class, owned by the compose window
     QStringList keysBeforePath = {}; // each followed by half a second
 };
 
@@ -145,10 +148,35 @@ bool abandoned(bool withMainWindow)
     return shown(7) || shown(3) || shown(2) || shown(4) || (withMainWindow && shown(1));
 }
 
-void sendAll(const QStringList& keys)
+// False as soon as a send is refused (the keyboard was on one of our own
+// windows and could not be given back): the caller's pass is then not done.
+bool sendAll(const QStringList& keys)
 {
     for (const QString& k : keys)
-        SendKeystrokes(k);
+        if (!SendKeystrokes(k))
+            return false;
+    return true;
+}
+
+// Each key group before the path gets half a second to take effect (a file
+// chooser's location field opens in its own time).
+bool typePath(const QString& path, const QStringList& keysBefore, const QStringList& keysAfter)
+{
+    for (const QString& k : keysBefore) {
+        if (!SendKeystrokes(k))
+            return false;
+        PauseWithEvents(0.5);
+    }
+    return SendKeystrokes(path, KeyMode::Literal) && sendAll(keysAfter);
+}
+
+// The notice of the last save, if still up, ends when the wizard moves on:
+// its tick would otherwise bring this window back in front of whatever the
+// user or a running press is doing.
+void endSavedNotice()
+{
+    if (auto* notice = static_cast<Form9*>(existingForm(9)))
+        notice->EndNotice();
 }
 
 } // namespace
@@ -161,6 +189,7 @@ void Form6::Command2_Click()
 void Form6::AttachVoiceFile()
 {
     const QString path = CurrentVoiceFile();
+    endSavedNotice();
     if (shown(1) || shown(7) || shown(3) || shown(2) || shown(4) || shown(11)) {
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
@@ -215,7 +244,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         front = BringToFront(compose);
         if (front == 1) {
             PauseWithEvents(0.5);
-            sendAll(k.keys);
+            if (!sendAll(k.keys))
+                front = 0;
         }
         ProcessPendingEvents();
     }
@@ -234,7 +264,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
             if (dialog) {
                 BringToFront(dialog);
                 PauseWithEvents(0.5);
-                SendKeystrokes(QStringLiteral("F"));
+                if (!SendKeystrokes(QStringLiteral("F")))
+                    dialog = 0;
             }
             ProcessPendingEvents();
         }
@@ -252,19 +283,24 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         if (dialog && k.fileDialogIsDialog) {
             BringToFront(dialog);
             PauseWithEvents(0.5);
-            for (const QString& keys : k.keysBeforePath) {
-                SendKeystrokes(keys);
-                PauseWithEvents(0.5);
-            }
-            SendKeystrokes(path, KeyMode::Literal);
-            sendAll(k.keysAfterPath);
+            if (!typePath(path, k.keysBeforePath, k.keysAfterPath))
+                dialog = 0;
         }
         ProcessPendingEvents();
     }
     if (dialog && !k.fileDialogIsDialog) {
         PauseWithEvents(0.5);
-        SendKeystrokes(path, KeyMode::Literal);
-        sendAll(k.keysAfterPath);
+        // Typed without bringing the dialog forward first; only when the
+        // keyboard could not be had is it brought forward and tried again.
+        while (!typePath(path, k.keysBeforePath, k.keysAfterPath)) {
+            if (abandoned(false))
+                return;
+            if (limit.expired())
+                return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
+                                  .arg(k.fileDialogTitle));
+            BringToFront(dialog);
+            PauseWithEvents(0.5);
+        }
     }
 
     // Done once the file dialog has closed; the user may still be working in
@@ -285,6 +321,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
 
 void Form6::Command1_Click()
 {
+    endSavedNotice();
     hide();
     form5().Timer1->start();
     form3().hide();
@@ -303,7 +340,9 @@ void Form6::Timer1_Timer()
 
 void Form6::Timer2_Timer()
 {
-    form11().show();
+    // The notice asks for this window's button: only while it is on screen.
+    if (isVisible())
+        form11().show();
     Timer2->stop();
 }
 

@@ -27,6 +27,12 @@ void Form9::Form_Load()
     PlaceWindow(this, 2);
 }
 
+void Form9::EndNotice()
+{
+    Timer1->stop();
+    hide();
+}
+
 void Form9::Timer1_Timer()
 {
     form6().show();

@@ -14,6 +14,8 @@ class Form9 : public WizardWindow
 public:
     Form9();
     void Form_Load();
+    // Takes the notice down before its time, with its timer.
+    void EndNotice();
 
     QLabel* Label1;
     QTimer* Timer1;

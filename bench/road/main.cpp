@@ -1,6 +1,6 @@
 // The time the whole road takes beyond its fixed pauses: record, stop, save
 // and attach, the wizard's own windows pressed one after the other with no
-// time left to the user, driving the stand-in sound recorder and e-mail
+// time left to the user, driving the sound recorder and the stand-in e-mail
 // program through the X11 backend. The pauses the windows ask for (0.5 s
 // before some keystroke groups) are summed by the automation layer and taken
 // off; what is left is the time the road adds: our waits noticing the outside
@@ -118,7 +118,7 @@ public:
             QStringLiteral("recorder-%1-%2.log").arg(QLatin1String(kind.name)).arg(index));
         const QString mailerLog = m_work.filePath(
             QStringLiteral("mailer-%1-%2.log").arg(QLatin1String(kind.name)).arg(index));
-        qputenv("STANDIN_RECORDER_LOG", recorderLog.toLocal8Bit());
+        qputenv("TINDREL_RECORDER_LOG", recorderLog.toLocal8Bit());
 
         // The e-mail program is open before the road starts, as for a user.
         QProcess mailer;
@@ -186,7 +186,7 @@ private:
     bool fail(const char* what)
     {
         std::fprintf(stderr, "road stopped: %s\n", what);
-        QFile log(qEnvironmentVariable("STANDIN_RECORDER_LOG"));
+        QFile log(qEnvironmentVariable("TINDREL_RECORDER_LOG"));
         if (log.open(QIODevice::ReadOnly))
             std::fprintf(stderr, "recorder's log:\n%s\n", log.readAll().constData());
         return false;
@@ -202,7 +202,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QTemporaryDir work;
-    prepareStandinRoad(work, STANDIN_RECORDER_DIR);
+    prepareStandinRoad(work, RECORDER_DIR);
 
     const auto finish = [](int code) {
         resetForms();

@@ -6,6 +6,8 @@
 #include "x11/X11WindowSystem.h"
 
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTest>
 
@@ -211,6 +213,7 @@ private slots:
     void capsLockDoesNotChangeTyping();
     void activateByTitle();
     void facadeWakesWhenAWindowAppears();
+    void keysNeverLandInOwnWindows();
     void newsReadDuringACallStillWakesTheWait();
     void withoutWindowManager();
 
@@ -581,6 +584,41 @@ void TestX11Backend::activateByTitle()
     QVERIFY(!m_ws->activateByTitle("Voice Mail Helper and more"));
     QVERIFY(!m_ws->activateByTitle(""));
     QCOMPARE(m_x->activeWindow(), Window(m_umlaut->window()));
+}
+
+// The facade sends keys to other programs only: when one of the test's own
+// windows has taken the keyboard, the window last brought to the front gets
+// it back first, and with that one gone nothing is sent at all.
+void TestX11Backend::keysNeverLandInOwnWindows()
+{
+    Automation facade(openX11WindowSystem());
+    auto probe = startProbe(QStringLiteral("Keys Go Here"));
+    const auto target = probe->window();
+    QLineEdit own;
+    own.setWindowTitle(QStringLiteral("Our Own Window"));
+    own.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&own));
+    const auto ownWindow = static_cast<Window>(own.winId());
+    const auto takeKeyboard = [&] {
+        own.activateWindow();
+        return QTest::qWaitFor([&] { return m_x->focusInside(ownWindow); }, 10000);
+    };
+
+    QCOMPARE(facade.BringToFront(target), 1);
+    QVERIFY(takeKeyboard());
+    QVERIFY(facade.SendKeystrokes(QStringLiteral("[a~b]"), KeyMode::Literal));
+    QVERIFY(facade.SendKeystrokes(QStringLiteral("~")));
+    QVERIFY(probe->waitFor([&] { return probe->last("entered") == ProbeProcess::enc("[a~b]"); }));
+    QCOMPARE(m_x->activeWindow(), Window(target));
+
+    probe.reset();
+    QVERIFY(takeKeyboard());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("program's windows; nothing sent"));
+    QVERIFY(!facade.SendKeystrokes(QStringLiteral("xyz~")));
+    // A marker typed past the guard arrives after anything sent before it.
+    QVERIFY(m_ws->sendKeys(literal(QStringLiteral("!"))));
+    QTRY_VERIFY_WITH_TIMEOUT(!own.text().isEmpty(), 10000);
+    QCOMPARE(own.text(), QStringLiteral("!"));
 }
 
 void TestX11Backend::facadeWakesWhenAWindowAppears()

@@ -1,7 +1,7 @@
 // Runs the voice wizard's whole road on the current X display, with the
-// stand-in sound recorder and a real e-mail program where one is installed
-// (else the stand-in), and saves a screenshot of each screen the user would
-// see into the folder given on the command line.
+// sound recorder (on the sound server it is given) and a real e-mail program
+// where one is installed (else the stand-in), and saves a screenshot of each
+// screen the user would see into the folder given on the command line.
 
 #include "Form1.h"
 #include "Form2.h"
@@ -94,7 +94,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(g_out.path());
     QApplication::setQuitOnLastWindowClosed(false);
     QTemporaryDir work;
-    prepareStandinRoad(work, STANDIN_RECORDER_DIR);
+    prepareStandinRoad(work, RECORDER_DIR);
 
     QProcess mailer;
     const WindowQuery compose = startMailer(mailer, work);

@@ -109,8 +109,8 @@ void TestRoad::initTestCase()
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
     Automation::install(createDesktopAutomation());
     // The recorder is found on the search path, as it would be when installed.
-    qputenv("PATH", QByteArray(STANDIN_RECORDER_DIR) + ':' + qgetenv("PATH"));
-    qputenv("STANDIN_RECORDER_AUTORECORD", "1");
+    qputenv("PATH", QByteArray(RECORDER_DIR) + ':' + qgetenv("PATH"));
+    qputenv("TINDREL_RECORDER_AUTORECORD", "1");
     setEndProgramHandler([] {});
 }
 
@@ -125,7 +125,7 @@ void TestRoad::init()
     QVERIFY(QDir().mkpath(VoiceFolder()));
     m_recorder = std::make_unique<Log>(m_dir->filePath("recorder.log"));
     m_mailer = std::make_unique<Log>(m_dir->filePath("mailer.log"));
-    qputenv("STANDIN_RECORDER_LOG", m_recorder->path().toLocal8Bit());
+    qputenv("TINDREL_RECORDER_LOG", m_recorder->path().toLocal8Bit());
     form1();
     QVERIFY(QTest::qWaitForWindowExposed(&form1()));
 }

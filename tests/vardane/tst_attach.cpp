@@ -12,10 +12,12 @@
 #include "Form6.h"
 #include "Form7.h"
 #include "Form8.h"
+#include "Form9.h"
 #include "Module1.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -44,6 +46,8 @@ private slots:
 
     void eachKindIsDrivenWithItsKeys_data();
     void eachKindIsDrivenWithItsKeys();
+    void pressDuringSavedNoticeKeepsTheKeysOutOfTheWizard_data();
+    void pressDuringSavedNoticeKeepsTheKeysOutOfTheWizard();
     void preferenceOrderWhenSeveralAreOpen();
     void titlesMustMatchWhole();
     void minimisedComposeWindowIsRestoredFirst();
@@ -123,6 +127,59 @@ void TestAttach::eachKindIsDrivenWithItsKeys()
     } else if (kind < ComposeKind::Thunderbird) {
         QVERIFY(log.filter("FindTopWindow(#32770").isEmpty()); // any class
     }
+}
+
+void TestAttach::pressDuringSavedNoticeKeepsTheKeysOutOfTheWizard_data()
+{
+    eachKindIsDrivenWithItsKeys_data();
+}
+
+// Pressed while the saved notice is still up, and with one of the wizard's
+// windows taking the keyboard while the file dialog is waited on and cannot
+// be brought forward for a moment: the notice ends with the press, the attach
+// window stays hidden, and every key still reaches the e-mail program once.
+void TestAttach::pressDuringSavedNoticeKeepsTheKeysOutOfTheWizard()
+{
+    QFETCH(ComposeKind, kind);
+    QFETCH(QStringList, keys);
+    FakeMailer mail(*m_auto, kind);
+    form9().show();
+    form9().Timer1->start();
+    bool attachWindowCameBack = false;
+    bool keyboardTaken = false;
+    WindowHandle fileWindow = 0;
+    m_auto->onPass = [&] {
+        attachWindowCameBack = attachWindowCameBack || form6().isVisible();
+        if (mail.fileDialog && !keyboardTaken) {
+            keyboardTaken = true;
+            form11().show(); // one of the wizard's windows comes up and takes the keyboard
+            m_auto->world().giveKeyboardToProgram();
+            auto& world = m_auto->world();
+            const WindowHandle dialog = fileWindow = mail.fileDialog;
+            world.window(dialog)->acceptsFront = false;
+            QTimer::singleShot(700, [&world, dialog] {
+                if (auto* w = world.window(dialog))
+                    w->acceptsFront = true;
+            });
+        }
+    };
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("nothing sent"));
+    form6().Command2->click();
+    m_auto->onPass = nullptr;
+
+    QVERIFY(keyboardTaken);
+    QVERIFY(!form9().isVisible());
+    QVERIFY(!form9().Timer1->isActive());
+    QVERIFY(!attachWindowCameBack);
+    QCOMPARE(m_auto->world().sends(), keys);
+    // The file window was brought back before the path went to it.
+    const QStringList& log = m_auto->world().log;
+    const auto typed = log.indexOf("Keys(" + literal(Path) + ")");
+    QVERIFY(typed > 0);
+    QCOMPARE(log[typed - 1], QStringLiteral("BringToFront(%1) = 1").arg(fileWindow));
+    QCOMPARE(mail.attached, QStringList{Path});
+    QVERIFY(!m_auto->world().programHasKeyboard());
+    QVERIFY(form7().isVisible() && form8().isVisible() && !form6().isVisible());
 }
 
 void TestAttach::preferenceOrderWhenSeveralAreOpen()

@@ -1,6 +1,7 @@
 #include "Automation.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -77,7 +78,10 @@ QString Automation::messageTitle()
 WindowHandle Automation::FindTopWindow(const QString& windowClass, const QString& title)
 {
     const auto cls = windowClass == DialogClass ? WindowClass::Dialog : WindowClass::Any;
-    return m_backend->findTopWindow(cls, utf8(title));
+    const WindowHandle found = m_backend->findTopWindow(cls, utf8(title));
+    if (found)
+        m_awaited = found;
+    return found;
 }
 
 WindowHandle Automation::FindWindowLike(const WindowQuery& query)
@@ -87,12 +91,17 @@ WindowHandle Automation::FindWindowLike(const WindowQuery& query)
         m_toldUnsupported = true;
         qWarning("FindWindowLike: this window system cannot find windows by class name or role");
     }
+    if (found.value_or(0))
+        m_awaited = *found;
     return found.value_or(0);
 }
 
 int Automation::BringToFront(WindowHandle window)
 {
-    return window ? m_backend->bringToFront(window) : 0;
+    const int result = window ? m_backend->bringToFront(window) : 0;
+    if (result == 1)
+        m_awaited = window;
+    return result;
 }
 
 int Automation::IsWindowShown(WindowHandle window)
@@ -126,19 +135,46 @@ void Automation::MakeTopmost(QWidget* ownWindow)
     }
 }
 
+bool Automation::ownWindowHasKeyboard()
+{
+    std::vector<WindowHandle> own;
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->internalWinId())
+            own.push_back(static_cast<WindowHandle>(w->internalWinId()));
+    return !own.empty() && m_backend->keyboardIn(own);
+}
+
+// Keys sent now would reach one of our own windows (one shown by a timer, or
+// clicked by the user, since the other program was brought to the front):
+// give the keyboard back to the window being waited on, or refuse.
+bool Automation::keyboardFreeForOthers()
+{
+    if (m_keysToOwnWindows || !ownWindowHasKeyboard())
+        return true;
+    return m_awaited && m_backend->bringToFront(m_awaited) == 1 && !ownWindowHasKeyboard();
+}
+
 bool Automation::SendKeystrokes(const QString& keys, KeyMode mode)
 {
     const auto text = u32(keys);
-    if (mode == KeyMode::Literal)
-        return m_backend->sendKeys(literalKeys(text));
-    const auto parsed = parseKeyNotation(text);
-    if (!parsed.ok) {
-        const QString shown = keys.size() > 80 ? keys.left(80) + QStringLiteral("...") : keys;
-        qWarning("SendKeystrokes: %s in \"%s\"; nothing sent", parsed.error.substr(0, 120).c_str(),
-                 qUtf8Printable(shown));
+    std::vector<KeyStroke> strokes;
+    if (mode == KeyMode::Literal) {
+        strokes = literalKeys(text);
+    } else {
+        auto parsed = parseKeyNotation(text);
+        if (!parsed.ok) {
+            const QString shown = keys.size() > 80 ? keys.left(80) + QStringLiteral("...") : keys;
+            qWarning("SendKeystrokes: %s in \"%s\"; nothing sent",
+                     parsed.error.substr(0, 120).c_str(), qUtf8Printable(shown));
+            return false;
+        }
+        strokes = std::move(parsed.keys);
+    }
+    if (!keyboardFreeForOthers()) {
+        qWarning("SendKeystrokes: the keyboard is on one of this program's windows; nothing sent");
         return false;
     }
-    return m_backend->sendKeys(parsed.keys);
+    return m_backend->sendKeys(strokes);
 }
 
 bool Automation::ActivateByTitle(const QString& title)

@@ -45,8 +45,15 @@ public:
     int IsMinimized(WindowHandle window);
     void RestoreWindow(WindowHandle window);
     void MakeTopmost(QWidget* ownWindow);
-    // False (and nothing sent) for a malformed notation string.
+    // False (and nothing sent) for a malformed notation string, and when the
+    // keys would land in one of this program's own windows: keys are always
+    // meant for another program. When one of ours has taken the keyboard, the
+    // window the caller last found or brought to the front (the one waited
+    // for) gets it back first; only if that fails is the send refused.
     bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation);
+    // For a program that types into its own windows on purpose (tests of the
+    // key delivery itself).
+    void allowKeysToOwnWindows(bool allow) { m_keysToOwnWindows = allow; }
     bool ActivateByTitle(const QString& title);
     // Starts the program found beside this one, else on PATH, with no shell
     // in between. Returns its process id, 0 when it could not be started.
@@ -79,10 +86,14 @@ protected:
 
 private:
     void waitForEvents(int maxMs);
+    bool ownWindowHasKeyboard();
+    bool keyboardFreeForOthers();
 
     std::unique_ptr<WindowSystem> m_backend;
     std::unique_ptr<QSocketNotifier> m_notifier;
     double m_pausesAsked = 0;
+    WindowHandle m_awaited = 0; // the window last found or brought to the front
+    bool m_keysToOwnWindows = false;
     bool m_toldUnsupported = false;
 };
 

@@ -85,6 +85,12 @@ public:
     virtual bool activateByTitle(const std::string& title) = 0;
     // Queues the keys to the foreground window, in order. Leaves no modifier held.
     virtual bool sendKeys(const std::vector<KeyStroke>& keys) = 0;
+    // True when the keyboard is in one of the given top-level windows (or in
+    // a window inside one of them); false when it is elsewhere or unknown.
+    virtual bool keyboardIn(const std::vector<WindowHandle>& windows)
+    {
+        return (void)windows, false;
+    }
 
     // A file descriptor that becomes readable when the window system has news
     // (windows created, mapped, retitled), or -1. drainEvents() reads it empty.

@@ -3,14 +3,14 @@
 // QTEST_MAIN for the stand-ins' suites: the same, with the stand-ins'
 // application object, so that the windows under test log their keys.
 
-#include "StandinApplication.h"
+#include "ClassicApplication.h"
 
 #include <QTest>
 
 #define STANDIN_TEST_MAIN(TestObject)                                                              \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
-        standin::StandinApplication app(argc, argv);                                               \
+        classic::ClassicApplication app(argc, argv);                                               \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         app.setQuitOnLastWindowClosed(false);                                                      \
         TestObject tc;                                                                             \

@@ -1,7 +1,7 @@
 #include "MailerWindows.h"
 
 #include "ClassicMenu.h"
-#include "StandinLog.h"
+#include "EventLog.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -19,7 +19,8 @@
 
 namespace mailer {
 
-using standin::log;
+using classic::buttonRow;
+using classic::log;
 
 std::optional<ComposeKind> composeKindFromName(const QString& name)
 {
@@ -63,21 +64,8 @@ QString fileWindowTitle(ComposeKind kind)
                                            : QStringLiteral("Enter file to attach");
 }
 
-namespace {
-
-QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QPushButton* b : buttons)
-        row->addWidget(b);
-    return row;
-}
-
-} // namespace
-
 FileEntryDialog::FileEntryDialog(QWidget* owner, const QString& title, const QString& prompt)
-    : StandinDialog(owner)
+    : ClassicDialog(owner)
 {
     setObjectName(QStringLiteral("FileEntryDialog"));
     setWindowTitle(title);
@@ -107,16 +95,16 @@ void FileEntryDialog::accept()
         return;
     }
     emit fileChosen(path);
-    StandinDialog::accept();
+    ClassicDialog::accept();
 }
 
 void FileEntryDialog::reject()
 {
     log({QStringLiteral("cancel"), windowTitle()});
-    StandinDialog::reject();
+    ClassicDialog::reject();
 }
 
-AttachmentsDialog::AttachmentsDialog(QWidget* owner) : StandinDialog(owner)
+AttachmentsDialog::AttachmentsDialog(QWidget* owner) : ClassicDialog(owner)
 {
     setObjectName(QStringLiteral("AttachmentsDialog"));
     setWindowTitle(QStringLiteral("Attachments"));
@@ -170,7 +158,7 @@ void AttachmentsDialog::keyPressEvent(QKeyEvent* event)
             }
         }
     }
-    StandinDialog::keyPressEvent(event);
+    ClassicDialog::keyPressEvent(event);
 }
 
 ComposeWindow::ComposeWindow(ComposeKind kind, QWidget* parent) : QMainWindow(parent), m_kind(kind)
@@ -203,7 +191,7 @@ ComposeWindow::ComposeWindow(ComposeKind kind, QWidget* parent) : QMainWindow(pa
 
 void ComposeWindow::buildMenus()
 {
-    auto* file = new standin::ClassicMenu(QStringLiteral("&File"), this);
+    auto* file = new classic::ClassicMenu(QStringLiteral("&File"), this);
     menuBar()->addMenu(file);
     switch (m_kind) {
     case ComposeKind::Netscape:
@@ -221,7 +209,7 @@ void ComposeWindow::buildMenus()
         file->addAction(QStringLiteral("&New"));
         file->addAction(QStringLiteral("&Send"));
         file->addAction(QStringLiteral("Save as &Template"));
-        standin::ClassicMenu* attach = file->addClassicMenu(QStringLiteral("A&ttach"));
+        classic::ClassicMenu* attach = file->addClassicMenu(QStringLiteral("A&ttach"));
         attach->addAction(QStringLiteral("&File..."), this, &ComposeWindow::openFileWindow);
         attach->addAction(QStringLiteral("&Web Page..."));
         file->addSeparator();
@@ -231,7 +219,7 @@ void ComposeWindow::buildMenus()
     case ComposeKind::NewMessage: {
         file->addAction(QStringLiteral("&Send"));
         file->addAction(QStringLiteral("&Close"), this, &QWidget::close);
-        auto* insert = new standin::ClassicMenu(QStringLiteral("&Insert"), this);
+        auto* insert = new classic::ClassicMenu(QStringLiteral("&Insert"), this);
         menuBar()->addMenu(insert);
         insert->addAction(QStringLiteral("&Attachment..."), this, &ComposeWindow::openFileWindow);
         insert->addAction(QStringLiteral("&Signature"));

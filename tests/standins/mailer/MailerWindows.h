@@ -13,7 +13,7 @@
 // In a file window the name box has the focus; Enter attaches what was typed
 // (an empty box keeps the window open), Escape closes it without attaching.
 
-#include "StandinDialog.h"
+#include "ClassicDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -35,7 +35,7 @@ QString composeTitle(ComposeKind kind);
 QString fileWindowTitle(ComposeKind kind);
 
 // A window that asks for the path of a file to attach.
-class FileEntryDialog : public standin::StandinDialog
+class FileEntryDialog : public classic::ClassicDialog
 {
     Q_OBJECT
 public:
@@ -55,7 +55,7 @@ private:
 // "Attachments": the files attached so far; "Attach File..." (the letter F,
 // as in the dialogs of the desktop the program comes from, where a dialog's
 // buttons answer to their plain letter) asks for another; Enter is OK.
-class AttachmentsDialog : public standin::StandinDialog
+class AttachmentsDialog : public classic::ClassicDialog
 {
     Q_OBJECT
 public:

@@ -3,8 +3,8 @@
 //   standin_mailer --kind netscape|composition|newmessage [--log FILE] [--minimized]
 
 #include "MailerWindows.h"
-#include "StandinApplication.h"
-#include "StandinLog.h"
+#include "ClassicApplication.h"
+#include "EventLog.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv)
 {
-    standin::StandinApplication app(argc, argv);
+    classic::ClassicApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
@@ -37,13 +37,13 @@ int main(int argc, char** argv)
         return 2;
     }
     QString why;
-    if (!standin::openLog(parser.value(logOption), &why)) {
+    if (!classic::openLog(parser.value(logOption), &why)) {
         std::fprintf(stderr, "standin_mailer: cannot write the log %s: %s\n",
                      qPrintable(QDir::toNativeSeparators(parser.value(logOption))),
                      qPrintable(why));
         return 2;
     }
-    standin::log({QStringLiteral("start"), QString::number(QCoreApplication::applicationPid()),
+    classic::log({QStringLiteral("start"), QString::number(QCoreApplication::applicationPid()),
                   mailer::composeKindName(*kind)});
 
     mailer::ComposeWindow window(*kind);

@@ -2,7 +2,7 @@
 // each kind of compose window.
 
 #include "MailerWindows.h"
-#include "StandinLog.h"
+#include "EventLog.h"
 #include "StandinTestKeys.h"
 #include "StandinTestMain.h"
 
@@ -60,13 +60,13 @@ void TestMailer::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QVERIFY(standin::openLog(m_dir->filePath(QStringLiteral("mailer.log"))));
+    QVERIFY(classic::openLog(m_dir->filePath(QStringLiteral("mailer.log"))));
 }
 
 void TestMailer::cleanup()
 {
     m_window.reset();
-    standin::closeLog();
+    classic::closeLog();
     m_dir.reset();
 }
 

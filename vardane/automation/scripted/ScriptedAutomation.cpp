@@ -119,6 +119,7 @@ int ScriptedWindowSystem::bringToFront(WindowHandle id)
     if (Window* w = window(id); w && w->shown && w->acceptsFront) {
         w->minimized = false;
         m_foreground = id;
+        m_programHasKeyboard = false;
         std::erase(m_stack, id);
         m_stack.push_back(id);
         result = 1;
@@ -159,8 +160,10 @@ bool ScriptedWindowSystem::activateByTitle(const std::string& title)
     for (auto it = m_stack.rbegin(); it != m_stack.rend() && !found; ++it)
         if (m_windows[*it].title.starts_with(title))
             found = *it;
-    if (found)
+    if (found) {
         m_foreground = found;
+        m_programHasKeyboard = false;
+    }
     log << QStringLiteral("ActivateByTitle(%1) = %2").arg(q(title)).arg(found ? 1 : 0);
     return found != 0;
 }
@@ -180,6 +183,11 @@ bool ScriptedWindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
         }
     }
     return true;
+}
+
+bool ScriptedWindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
+{
+    return m_programHasKeyboard && !windows.empty();
 }
 
 ScriptedAutomation::ScriptedAutomation() : Automation(std::make_unique<ScriptedWindowSystem>()) {}

@@ -42,6 +42,10 @@ public:
     WindowHandle foreground() const { return m_foreground; }
     void setForeground(WindowHandle id) { m_foreground = id; }
     void minimize(WindowHandle id);
+    // One of the program's own windows takes the keyboard (the user clicked
+    // it, or it came up in front); a successful bring-to-front takes it back.
+    void giveKeyboardToProgram() { m_programHasKeyboard = true; }
+    bool programHasKeyboard() const { return m_programHasKeyboard; }
 
     // What happened, one line per operation, e.g. "FindTopWindow(#32770, Save As) = 0",
     // "BringToFront(2) = 1", "Keys(%F)", "Keys(/a/b{~}.wav)".
@@ -61,12 +65,14 @@ public:
     void restoreWindow(WindowHandle window) override;
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
+    bool keyboardIn(const std::vector<WindowHandle>& windows) override;
 
 private:
     std::map<WindowHandle, Window> m_windows; // ordered by id; a later window is above
     std::vector<WindowHandle> m_stack;        // bottom to top
     WindowHandle m_next = 1;
     WindowHandle m_foreground = 0;
+    bool m_programHasKeyboard = false;
 };
 
 class ScriptedAutomation : public Automation

@@ -8,6 +8,7 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -385,6 +386,17 @@ public:
         // modifier of ours down in another program.
         auto ups = releaseHeldModifiers();
         sendInputs(ups);
+        return false;
+    }
+
+    bool keyboardIn(const std::vector<WindowHandle>& windows) override
+    {
+        const HWND foreground = GetForegroundWindow();
+        if (!foreground)
+            return false;
+        for (const HWND w : {foreground, GetAncestor(foreground, GA_ROOT)})
+            if (std::find(windows.begin(), windows.end(), fromHwnd(w)) != windows.end())
+                return true;
         return false;
     }
 

@@ -74,6 +74,7 @@ public:
     void restoreWindow(WindowHandle window) override;
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
+    bool keyboardIn(const std::vector<WindowHandle>& windows) override;
 
     int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
     void drainEvents() override
@@ -92,6 +93,7 @@ private:
     bool isDialog(Window w) const;
     bool matches(Window w, const WindowQuery& query) const;
     bool focusInside(Window w) const;
+    template <typename Matches> bool focusInsideAny(Matches matches) const;
     bool isActive(Window w, bool windowManager) const;
     void requestActivation(Window w, bool windowManager);
     void sendActivationMessage(Window w);
@@ -179,14 +181,21 @@ bool X11WindowSystem::isDialog(Window w) const
 
 bool X11WindowSystem::focusInside(Window w) const
 {
+    return focusInsideAny([w](Window x) { return x == w; });
+}
+
+// Walks from the window with the input focus up towards the root, asking at
+// each step whether this is the window looked for.
+template <typename Matches> bool X11WindowSystem::focusInsideAny(Matches matches) const
+{
     Window focus = None;
     int revert = 0;
     XGetInputFocus(m_display, &focus, &revert);
     for (int depth = 0; depth < 64; ++depth) {
-        if (focus == w)
-            return true;
         if (focus == None || focus == PointerRoot || focus == m_x->root())
             return false;
+        if (matches(focus))
+            return true;
         Window rootReturn = None;
         Window parent = None;
         Window* children = nullptr;
@@ -492,6 +501,16 @@ bool X11WindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
         std::fprintf(stderr, "SendKeystrokes: %s; nothing was sent\n", error.c_str());
     handleQueued();
     return sent;
+}
+
+bool X11WindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
+{
+    const bool inside = focusInsideAny([&](Window x) {
+        return std::find(windows.begin(), windows.end(), static_cast<WindowHandle>(x)) !=
+               windows.end();
+    });
+    handleQueued();
+    return inside;
 }
 
 } // namespace

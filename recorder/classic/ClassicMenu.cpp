@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
-namespace standin {
+namespace classic {
 
 ClassicMenu::ClassicMenu(const QString& title, QWidget* parent) : QMenu(title, parent) {}
 
@@ -60,4 +60,4 @@ void ClassicMenu::keyPressEvent(QKeyEvent* event)
     QMenu::keyPressEvent(event);
 }
 
-} // namespace standin
+} // namespace classic

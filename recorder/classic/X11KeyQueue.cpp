@@ -1,7 +1,7 @@
-#include "StandinX11Keys.h"
+#include "X11KeyQueue.h"
 
-#include "StandinApplication.h"
-#include "StandinLog.h"
+#include "ClassicApplication.h"
+#include "EventLog.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
@@ -18,7 +18,7 @@
 #include <X11/keysym.h>
 #endif
 
-namespace standin {
+namespace classic {
 
 #if QT_CONFIG(xcb)
 
@@ -270,13 +270,13 @@ QString nativeName(quintptr id)
         if (w->handle() && w->winId() == id) {
             QString title = w->title();
             if (auto* widget = QWidget::find(static_cast<WId>(id)))
-                title = StandinApplication::windowName(widget);
+                title = ClassicApplication::windowName(widget);
             return QStringLiteral("0x%1[%2%3]")
                 .arg(id, 0, 16)
                 .arg(title, w->isVisible() ? QString() : QStringLiteral(",hidden"));
         }
     }
-    const auto* app = qobject_cast<StandinApplication*>(qApp);
+    const auto* app = qobject_cast<ClassicApplication*>(qApp);
     return QStringLiteral("0x%1[%2,closed]")
         .arg(id, 0, 16)
         .arg(app ? app->formerTitle(id) : QString());
@@ -288,12 +288,12 @@ QString qtKeyboardState()
     QWindow* focus = QGuiApplication::focusWindow();
     return QStringLiteral("qt-focus=%1 active=%2 modal=%3 popup=%4")
         .arg(focus ? nativeName(focus->winId()) : QStringLiteral("-"),
-             StandinApplication::windowName(QApplication::activeWindow()),
-             StandinApplication::windowName(QApplication::activeModalWidget()),
-             StandinApplication::windowName(QApplication::activePopupWidget()));
+             ClassicApplication::windowName(QApplication::activeWindow()),
+             ClassicApplication::windowName(QApplication::activeModalWidget()),
+             ClassicApplication::windowName(QApplication::activePopupWidget()));
 }
 
-// The X events that decide where keys go, as they arrive (STANDIN_TRACE).
+// The X events that decide where keys go, as they arrive (TINDREL_KEY_TRACE).
 class Tracer : public QAbstractNativeEventFilter
 {
 public:
@@ -450,4 +450,4 @@ X11Keys::~X11Keys() = default;
 
 #endif
 
-} // namespace standin
+} // namespace classic

@@ -1,13 +1,14 @@
 #pragma once
 
-// The application object of a stand-in program. It logs every key the program
-// receives, once, with the window that took it, and makes keys follow the
-// keyboard the way the desktop the programs come from does:
+// The application object of a program that takes keys the classic desktop
+// way. It logs every key the program receives, once, with the window that
+// took it, and makes keys follow the keyboard the way the classic desktop
+// does:
 // - keys are queued: the program takes the next key only once it has handled
 //   the one before (including a dialog or menu that key opened), and the key
 //   goes to whatever has the keyboard at that moment (an open menu, else the
 //   dialog on top, else the main window), whichever of the program's windows
-//   the window system addressed it to (on X11: see StandinX11Keys.h). So a
+//   the window system addressed it to (on X11: see X11KeyQueue.h). So a
 //   sender that queues several keys at once (Alt+F, X, Tab, Enter) reaches the
 //   question the X opens with the Tab and Enter, although the window system
 //   addressed them to the menu or the main window, and keys sent to a dialog
@@ -18,7 +19,7 @@
 // - a key delivered to a window that has closed (by the offscreen platform,
 //   or sent by a test) goes to the window that has the keyboard now.
 //
-// Log lines (see StandinLog.h):
+// Log lines (see EventLog.h):
 //   key         <window>  <key>  <text>  [shortcut]
 //   shown       <window>
 //   hidden      <window>
@@ -39,17 +40,17 @@
 
 class QKeyEvent;
 
-namespace standin {
+namespace classic {
 
 struct WindowSystemKey;
 class X11Keys;
 
-class StandinApplication : public QApplication
+class ClassicApplication : public QApplication
 {
     Q_OBJECT
 public:
-    StandinApplication(int& argc, char** argv);
-    ~StandinApplication() override;
+    ClassicApplication(int& argc, char** argv);
+    ~ClassicApplication() override;
 
     bool notify(QObject* receiver, QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,4 +103,4 @@ private:
 // owner), before the dialog's window goes.
 void handKeyboardToOwner(QWidget* dialog);
 
-} // namespace standin
+} // namespace classic

@@ -1,14 +1,17 @@
-// The stand-in recorder driven with the keys the voice wizard sends it.
+// The sound recorder's windows driven with the keys the voice wizard sends
+// them, recording and playing through a private sound server (a tone played
+// into the server's loudspeaker is what its microphone hears); and what a
+// person sees when a save fails or a file is not a sound.
 
-#include "RecorderDialogs.h"
+#include "EventLog.h"
 #include "RecorderWindow.h"
-#include "SoundFile.h"
-#include "StandinLog.h"
 #include "StandinTestKeys.h"
 #include "StandinTestMain.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QMessageBox>
+#include <QProcess>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
@@ -17,8 +20,10 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 using namespace recorder;
 using namespace standin::testkeys;
@@ -36,6 +41,8 @@ struct WavInfo
     int channels = 0;
     sf_count_t frames = 0;
     double rms = 0;
+    double loudestRms = 0; // of the loudest 20 ms
+    double frequency = 0;  // of the loud part, from its zero crossings
 };
 
 WavInfo readWav(const QString& path)
@@ -57,7 +64,54 @@ WavInfo readWav(const QString& path)
     result.channels = info.channels;
     result.frames = info.frames;
     result.rms = samples.empty() ? 0 : std::sqrt(sum / samples.size());
+    // 20 ms frames: the loudest one, and the frequency over the loud ones.
+    const std::size_t frame = std::size_t(info.samplerate / 50);
+    std::vector<double> frameRms;
+    for (std::size_t at = 0; frame > 0 && at + frame <= samples.size(); at += frame) {
+        double energy = 0;
+        for (std::size_t i = at; i < at + frame; ++i)
+            energy += double(samples[i]) * samples[i];
+        frameRms.push_back(std::sqrt(energy / frame));
+        result.loudestRms = std::max(result.loudestRms, frameRms.back());
+    }
+    // Zero crossings counted with hysteresis: low noise at the edges of the
+    // tone does not count.
+    int crossings = 0;
+    std::size_t loud = 0;
+    for (std::size_t f = 0; f < frameRms.size(); ++f) {
+        if (frameRms[f] < 0.8 * result.loudestRms)
+            continue;
+        ++loud;
+        int sign = 0;
+        for (std::size_t i = f * frame; i < (f + 1) * frame; ++i) {
+            const int now = samples[i] > 0.05f ? 1 : samples[i] < -0.05f ? -1 : 0;
+            if (now != 0 && sign != 0 && now != sign)
+                ++crossings;
+            if (now != 0)
+                sign = now;
+        }
+    }
+    if (loud > 0)
+        result.frequency = crossings / 2.0 / (double(loud * frame) / info.samplerate);
     return result;
+}
+
+// A tone written as a 16-bit WAV file.
+bool writeTone(const QString& path, double seconds, double frequency)
+{
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* sound = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!sound)
+        return false;
+    std::vector<float> samples(std::size_t(seconds * info.samplerate));
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = float(0.5 * std::sin(2 * std::numbers::pi * frequency * i / info.samplerate));
+    const bool ok = sf_writef_float(sound, samples.data(), sf_count_t(samples.size())) ==
+                    sf_count_t(samples.size());
+    return sf_close(sound) == 0 && ok;
 }
 
 } // namespace
@@ -72,7 +126,9 @@ private slots:
     void compressedFormatIsChosenByTheWizardsKeys();
     void recordingIsSavedAsTyped_data();
     void recordingIsSavedAsTyped();
-    void missingFolderKeepsTheDialogOpen();
+    void failedSaveKeepsTheDialogOpen_data();
+    void failedSaveKeepsTheDialogOpen();
+    void notASoundIsRefusedAndASoundPlays();
     void existingFileIsReplaced();
     void nothingRecordedSavesAnEmptySound();
     void keysQueuedForAClosedDialogGoWhereTheKeyboardIs();
@@ -81,6 +137,7 @@ private slots:
 
 private:
     void start(bool autoRecord);
+    void recordSome();
     bool waitActive(const QString& title);
     void convertToGsm();
     void saveAs(const QString& path);
@@ -94,13 +151,13 @@ void TestRecorder::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QVERIFY(standin::openLog(m_dir->filePath(QStringLiteral("recorder.log"))));
+    QVERIFY(classic::openLog(m_dir->filePath(QStringLiteral("recorder.log"))));
 }
 
 void TestRecorder::cleanup()
 {
     m_window.reset();
-    standin::closeLog();
+    classic::closeLog();
     m_dir.reset();
 }
 
@@ -112,6 +169,16 @@ void TestRecorder::start(bool autoRecord)
     m_window = std::make_unique<RecorderWindow>(options);
     m_window->show();
     QVERIFY(waitActive(RecorderTitle));
+}
+
+// Recording by itself, then stopped with "{BREAK}" once it has some sound.
+void TestRecorder::recordSome()
+{
+    start(true);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
+    QVERIFY(press(Qt::Key_Pause, QString()));
 }
 
 bool TestRecorder::waitActive(const QString& title)
@@ -229,6 +296,17 @@ void TestRecorder::recordingIsSavedAsTyped()
     if (QTest::currentTestFailed())
         return;
     QVERIFY(m_window->isRecording());
+    // A tone into the loudspeaker once the microphone is heard, then
+    // recording on until it has certainly come through.
+    QTRY_VERIFY_WITH_TIMEOUT(log().filter(QStringLiteral("record\tcaptured\t")).size() == 1, Wait);
+    const QString tone = m_dir->filePath(QStringLiteral("tone.wav"));
+    QVERIFY(writeTone(tone, 0.5, 440));
+    QProcess player;
+    player.start(QStringLiteral("paplay"), {tone});
+    QTRY_VERIFY_WITH_TIMEOUT(player.state() == QProcess::NotRunning, Wait);
+    QCOMPARE(player.exitCode(), 0);
+    const double played = m_window->seconds();
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->seconds() > played + 1.0, Wait);
     QVERIFY(press(Qt::Key_Pause, QString())); // "{BREAK}"
     QVERIFY(!m_window->isRecording());
 
@@ -245,20 +323,23 @@ void TestRecorder::recordingIsSavedAsTyped()
     QCOMPARE(wav.format, fileFormat);
     QCOMPARE(wav.sampleRate, sampleRate);
     QCOMPARE(wav.channels, 1);
-    QVERIFY2(std::abs(double(wav.frames) - RecordingSeconds * sampleRate) < 0.05 * sampleRate,
-             qPrintable(QString::number(wav.frames)));
-    QVERIFY2(wav.rms > 0.1, qPrintable(QString::number(wav.rms))); // a sound, not silence
+    QVERIFY2(wav.frames >= 1.5 * sampleRate, qPrintable(QString::number(wav.frames)));
+    // The tone, not silence.
+    QVERIFY2(wav.loudestRms > 0.05, qPrintable(QString::number(wav.loudestRms)));
+    QVERIFY2(std::abs(wav.frequency - 440) < 30, qPrintable(QString::number(wav.frequency)));
     QVERIFY(!m_window->isModified());
 
-    // "%F", "X": saved, so the recorder leaves without a question.
-    QVERIFY(waitActive(RecorderTitle));
+    // "%F", "X": saved, so the recorder leaves without a question. It has
+    // the file's name now.
+    const QString savedTitle = QStringLiteral("[12-06-98]03 45 12PM - Sound Recorder");
+    QVERIFY(waitActive(savedTitle));
     QSignalSpy exited(m_window.get(), &RecorderWindow::exitRequested);
     QVERIFY(alt('f'));
     QVERIFY(type(QStringLiteral("X")));
     QTRY_COMPARE_WITH_TIMEOUT(exited.size(), 1, Wait);
 
     const QStringList lines = log();
-    const QString token = compressed ? QStringLiteral("gsm610") : QStringLiteral("pcm16");
+    const QString token = compressed ? QStringLiteral("gsm610") : QStringLiteral("pcm16-22050");
     QVERIFY(lines.contains(QStringLiteral("record\tstart")));
     QVERIFY(lines.contains(QStringLiteral("key\tSound - Sound Recorder\tPause\t")));
     QVERIFY(lines.contains(QStringLiteral("record\tstop")));
@@ -272,35 +353,93 @@ void TestRecorder::recordingIsSavedAsTyped()
     QCOMPARE(
         lines.mid(saved + 1),
         (QStringList{QStringLiteral("hidden\tSave As"), QStringLiteral("closed\tSave As\tSave"),
-                     QStringLiteral("key\tSound - Sound Recorder\tAlt+F\tf\tshortcut"),
+                     QStringLiteral("key\t%1\tAlt+F\tf\tshortcut").arg(savedTitle),
                      QStringLiteral("key\tmenu:File\tShift+X\tX"), QStringLiteral("exit"),
-                     QStringLiteral("hidden\tSound - Sound Recorder")}));
+                     QStringLiteral("hidden\t") + savedTitle}));
 }
 
-void TestRecorder::missingFolderKeepsTheDialogOpen()
+void TestRecorder::failedSaveKeepsTheDialogOpen_data()
 {
-    start(true);
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason"); // empty: the system's own
+    QTest::newRow("missing folder") << QString() << "folder does not exist";
+    // A folder where no file can be made, whoever runs the test.
+    QTest::newRow("folder not writable") << "/proc/self" << QString();
+}
+
+void TestRecorder::failedSaveKeepsTheDialogOpen()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    recordSome();
     if (QTest::currentTestFailed())
         return;
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->hasRecording(), Wait);
-    const QString path = m_dir->filePath(QStringLiteral("Voice Files/[01-02-03]12 05 09AM.wav"));
+    const double recorded = m_window->seconds();
+    const QString path =
+        (folder.isEmpty() ? m_dir->filePath(QStringLiteral("Voice Files")) : folder) +
+        QStringLiteral("/[01-02-03]12 05 09AM.wav");
     saveAs(path);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(waitActive(QStringLiteral("Sound Recorder")));
     QVERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+    QCOMPARE(m_window->message()->parentWidget(), m_window->saveAsDialog());
+    QVERIFY(m_window->message()->text().contains(QStringLiteral("The recording is kept.")));
     QVERIFY(m_window->saveAsDialog() && m_window->saveAsDialog()->isVisible());
     QVERIFY(!QFile::exists(path));
-    QVERIFY(log().contains(QStringLiteral("save-error\t%1\tfolder does not exist").arg(path)));
+    const QStringList errors = log().filter(QStringLiteral("save-error\t%1\t").arg(path));
+    QCOMPARE(errors.size(), 1);
+    if (!reason.isEmpty())
+        QCOMPARE(errors.first(), QStringLiteral("save-error\t%1\t%2").arg(path, reason));
 
     QVERIFY(enter()); // the message goes, the dialog stays for another try
     QVERIFY(waitActive(QStringLiteral("Save As")));
     QVERIFY(m_window->saveAsDialog());
     QVERIFY(m_window->isModified());
+    QCOMPARE(m_window->seconds(), recorded);
     QVERIFY(escape());
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
     QVERIFY(log().contains(QStringLiteral("closed\tSave As\tCancel")));
     QVERIFY(m_window->isModified());
+    QCOMPARE(m_window->windowTitle(), RecorderTitle);
+}
+
+void TestRecorder::notASoundIsRefusedAndASoundPlays()
+{
+    recordSome();
+    if (QTest::currentTestFailed())
+        return;
+    const double recorded = m_window->seconds();
+
+    const QString text = m_dir->filePath(QStringLiteral("notes.wav"));
+    {
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("RIFF but not a sound at all\n");
+    }
+    m_window->openFile(text);
+    QVERIFY(m_window->message() && m_window->message()->isVisible());
+    QVERIFY(m_window->message()->text().contains(QStringLiteral("not a sound file")));
+    QCOMPARE(log().filter(QStringLiteral("open-error\t") + text).size(), 1);
+    QCOMPARE(m_window->seconds(), recorded); // the recording is untouched
+    QVERIFY(m_window->isModified());
+    QCOMPARE(m_window->windowTitle(), RecorderTitle);
+    QVERIFY(enter());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->message(), Wait);
+
+    // A real sound opens under its name and plays to its end.
+    const QString tone = m_dir->filePath(QStringLiteral("tone.wav"));
+    QVERIFY(writeTone(tone, 0.3, 440));
+    m_window->openFile(tone);
+    QVERIFY(!m_window->message());
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("tone - Sound Recorder"));
+    QVERIFY(std::abs(m_window->seconds() - 0.3) < 0.01);
+    QVERIFY(!m_window->isModified());
+    m_window->play();
+    QVERIFY(m_window->isPlaying());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->isPlaying(), Wait);
+    QVERIFY(!m_window->message());
+    QVERIFY(log().contains(QStringLiteral("play\t0.30 sec.")));
 }
 
 void TestRecorder::existingFileIsReplaced()
@@ -322,7 +461,7 @@ void TestRecorder::existingFileIsReplaced()
     QVERIFY(readWav(path).ok);
     const QStringList lines = log();
     QVERIFY(lines.indexOf(QStringLiteral("overwrite\t") + path) <
-            lines.indexOf(QStringLiteral("saved\t%1\tpcm16").arg(path)));
+            lines.indexOf(QStringLiteral("saved\t%1\tpcm16-22050").arg(path)));
     QVERIFY(lines.contains(QStringLiteral("overwrite\t") + path));
 }
 
@@ -401,10 +540,10 @@ void TestRecorder::keysQueuedForAClosedDialogGoWhereTheKeyboardIs()
                           QStringLiteral("key\tSound - Sound Recorder\tReturn\t\\r")}));
     QCOMPARE(from(QStringLiteral("closed\tSave As\tSave")),
              (QStringList{QStringLiteral("closed\tSave As\tSave"),
-                          QStringLiteral("redirected\tSave As\tSound - Sound Recorder"),
-                          QStringLiteral("key\tSound - Sound Recorder\tAlt+F\tf\tshortcut"),
+                          QStringLiteral("redirected\tSave As\tqueued - Sound Recorder"),
+                          QStringLiteral("key\tqueued - Sound Recorder\tAlt+F\tf\tshortcut"),
                           QStringLiteral("key\tmenu:File\tShift+X\tX"), QStringLiteral("exit"),
-                          QStringLiteral("hidden\tSound - Sound Recorder")}));
+                          QStringLiteral("hidden\tqueued - Sound Recorder")}));
 }
 
 void TestRecorder::leavingWithUnsavedRecordingAsks_data()
@@ -458,7 +597,8 @@ void TestRecorder::leavingWithUnsavedRecordingAsks()
     if (leaves) {
         QTRY_COMPARE_WITH_TIMEOUT(exited.size(), 1, Wait);
         QVERIFY(!m_window->isVisible());
-        QCOMPARE(log().last(), QStringLiteral("hidden\tSound - Sound Recorder"));
+        QCOMPARE(log().last(), savesFirst ? QStringLiteral("hidden\tkept - Sound Recorder")
+                                          : QStringLiteral("hidden\tSound - Sound Recorder"));
         QVERIFY(log().contains(QStringLiteral("exit")));
     } else {
         QTest::qWait(50);

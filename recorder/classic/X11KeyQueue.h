@@ -1,11 +1,10 @@
 #pragma once
 
-// Keys on X11, taken in the way the desktop the stand-ins come from takes
-// them: every key the X server sends the program goes into one queue, in the
-// order it was sent, and the program takes the next key from the queue only
-// once it has handled the one before (a dialog or menu that key opened
-// included). Each key then goes to whatever has the keyboard inside the
-// program at that moment, whichever of its windows the server addressed it to.
+// Keys on X11, taken the way the classic desktop takes them: every key the X server sends the
+// program goes into one queue, in the order it was sent, and the program takes the next key from
+// the queue only once it has handled the one before (a dialog or menu that key opened included).
+// Each key then goes to whatever has the keyboard inside the program at that moment, whichever of
+// its windows the server addressed it to.
 //
 // Qt alone loses such keys in three ways, all seen with keys sent back to
 // back: a key the server addressed to a window that a modal dialog has since
@@ -25,7 +24,7 @@
 
 class QAbstractNativeEventFilter;
 
-namespace standin {
+namespace classic {
 
 // A key as the window system delivered it, translated.
 struct WindowSystemKey
@@ -60,4 +59,4 @@ private:
     std::unique_ptr<QAbstractNativeEventFilter> m_tracer;
 };
 
-} // namespace standin
+} // namespace classic

@@ -1,7 +1,7 @@
 #pragma once
 
 // A drop-down menu whose mnemonics behave as in the classic desktop menus the
-// stand-ins imitate:
+// programs built on it imitate:
 // - a letter that only one item of the menu has chooses that item (a submenu
 //   opens with its first item highlighted);
 // - a letter that several items share only moves the highlight to the next of
@@ -11,7 +11,7 @@
 
 #include <QMenu>
 
-namespace standin {
+namespace classic {
 
 class ClassicMenu : public QMenu
 {
@@ -29,4 +29,4 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-} // namespace standin
+} // namespace classic

@@ -1,4 +1,4 @@
-#include "StandinLog.h"
+#include "EventLog.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace standin {
+namespace classic {
 
 namespace {
 
@@ -90,7 +90,7 @@ void log(const QStringList& fields)
 
 bool tracing()
 {
-    static const bool on = !qEnvironmentVariableIsEmpty("STANDIN_TRACE");
+    static const bool on = !qEnvironmentVariableIsEmpty("TINDREL_KEY_TRACE");
     return on;
 }
 
@@ -105,7 +105,8 @@ void trace(const QString& text)
         const QString name = QStringLiteral("%1-%2.trace")
                                  .arg(QCoreApplication::applicationName())
                                  .arg(QCoreApplication::applicationPid());
-        file = std::make_unique<QFile>(QDir(qEnvironmentVariable("STANDIN_TRACE")).filePath(name));
+        file =
+            std::make_unique<QFile>(QDir(qEnvironmentVariable("TINDREL_KEY_TRACE")).filePath(name));
         if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
             return;
     }
@@ -119,4 +120,4 @@ void trace(const QString& text)
                     .toUtf8());
 }
 
-} // namespace standin
+} // namespace classic

@@ -1,7 +1,7 @@
-#include "StandinApplication.h"
+#include "ClassicApplication.h"
 
-#include "StandinLog.h"
-#include "StandinX11Keys.h"
+#include "EventLog.h"
+#include "X11KeyQueue.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -16,7 +16,7 @@
 #include <xcb/xcb.h>
 #endif
 
-namespace standin {
+namespace classic {
 
 namespace {
 
@@ -46,8 +46,8 @@ void handKeyboardToOwner(QWidget* dialog)
             // Queued before the request that unmaps the dialog, on the same
             // connection: the server moves the focus first.
             trace(QStringLiteral("focus to %1, the owner of %2")
-                      .arg(StandinApplication::windowName(owner),
-                           StandinApplication::windowName(dialog)));
+                      .arg(ClassicApplication::windowName(owner),
+                           ClassicApplication::windowName(dialog)));
             xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT,
                                 static_cast<xcb_window_t>(owner->winId()), XCB_CURRENT_TIME);
             return;
@@ -57,17 +57,17 @@ void handKeyboardToOwner(QWidget* dialog)
     owner->activateWindow();
 }
 
-StandinApplication::StandinApplication(int& argc, char** argv) : QApplication(argc, argv)
+ClassicApplication::ClassicApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     installEventFilter(this);
     m_x11Keys = std::make_unique<X11Keys>([](const WindowSystemKey& key) {
-        static_cast<StandinApplication*>(qApp)->deliverKey(key);
+        static_cast<ClassicApplication*>(qApp)->deliverKey(key);
     });
 }
 
-StandinApplication::~StandinApplication() = default;
+ClassicApplication::~ClassicApplication() = default;
 
-QString StandinApplication::windowName(const QWidget* window)
+QString ClassicApplication::windowName(const QWidget* window)
 {
     if (!window)
         return QStringLiteral("(none)");
@@ -83,7 +83,7 @@ QString StandinApplication::windowName(const QWidget* window)
                                           : window->objectName();
 }
 
-bool StandinApplication::isModifierKey(int key)
+bool ClassicApplication::isModifierKey(int key)
 {
     switch (key) {
     case Qt::Key_Shift:
@@ -105,7 +105,7 @@ bool StandinApplication::isModifierKey(int key)
     }
 }
 
-QString StandinApplication::keyName(int key, Qt::KeyboardModifiers modifiers)
+QString ClassicApplication::keyName(int key, Qt::KeyboardModifiers modifiers)
 {
     if (key == 0 || key == Qt::Key_unknown)
         return QStringLiteral("(unknown)");
@@ -114,7 +114,7 @@ QString StandinApplication::keyName(int key, Qt::KeyboardModifiers modifiers)
     return QKeySequence(QKeyCombination(mods, Qt::Key(key))).toString(QKeySequence::PortableText);
 }
 
-QWidget* StandinApplication::keyboardOwner()
+QWidget* ClassicApplication::keyboardOwner()
 {
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
         return modal;
@@ -134,7 +134,7 @@ QWidget* StandinApplication::keyboardOwner()
     return any;
 }
 
-void StandinApplication::logKey(const QString& window, int key, Qt::KeyboardModifiers modifiers,
+void ClassicApplication::logKey(const QString& window, int key, Qt::KeyboardModifiers modifiers,
                                 const QString& text, const QString& note)
 {
     if (isModifierKey(key))
@@ -145,7 +145,7 @@ void StandinApplication::logKey(const QString& window, int key, Qt::KeyboardModi
     log(fields);
 }
 
-QWidget* StandinApplication::closedWindowOf(QObject* receiver)
+QWidget* ClassicApplication::closedWindowOf(QObject* receiver)
 {
     QWidget* window = nullptr;
     if (receiver->isWidgetType()) {
@@ -164,7 +164,7 @@ QWidget* StandinApplication::closedWindowOf(QObject* receiver)
     return window;
 }
 
-QWidget* StandinApplication::keyReceiver()
+QWidget* ClassicApplication::keyReceiver()
 {
     if (QWidget* grabber = QWidget::keyboardGrabber())
         return grabber;
@@ -181,7 +181,7 @@ QWidget* StandinApplication::keyReceiver()
     return owner->focusWidget() ? owner->focusWidget() : owner;
 }
 
-void StandinApplication::handOn(QWidget* closed, const QKeyEvent* key)
+void ClassicApplication::handOn(QWidget* closed, const QKeyEvent* key)
 {
     QWidget* owner = keyboardOwner();
     if (!owner)
@@ -191,7 +191,7 @@ void StandinApplication::handOn(QWidget* closed, const QKeyEvent* key)
         sendKey(to, *key);
 }
 
-void StandinApplication::deliverKey(const WindowSystemKey& key)
+void ClassicApplication::deliverKey(const WindowSystemKey& key)
 {
     QWidget* to = keyReceiver();
     if (tracing()) {
@@ -215,7 +215,7 @@ void StandinApplication::deliverKey(const WindowSystemKey& key)
     }
 }
 
-void StandinApplication::sendKey(QWidget* to, const QKeyEvent& key)
+void ClassicApplication::sendKey(QWidget* to, const QKeyEvent& key)
 {
     // Sent, not posted: Qt tries shortcuts before it delivers a key press that
     // does not come from the window system, as for one that does. The key is
@@ -230,7 +230,7 @@ void StandinApplication::sendKey(QWidget* to, const QKeyEvent& key)
     m_handedOn.valid = false;
 }
 
-void StandinApplication::noteAddressee(quintptr nativeWindow, QWidget* window)
+void ClassicApplication::noteAddressee(quintptr nativeWindow, QWidget* window)
 {
     if (nativeWindow == 0)
         return;
@@ -251,7 +251,7 @@ void StandinApplication::noteAddressee(quintptr nativeWindow, QWidget* window)
         logRedirect(addressed, name);
 }
 
-void StandinApplication::logRedirect(const QString& closed, const QString& owner)
+void ClassicApplication::logRedirect(const QString& closed, const QString& owner)
 {
     const QString line = closed + QLatin1Char('\t') + owner;
     if (line == m_lastRedirect)
@@ -260,7 +260,7 @@ void StandinApplication::logRedirect(const QString& closed, const QString& owner
     log({QStringLiteral("redirected"), closed, owner});
 }
 
-bool StandinApplication::eventFilter(QObject* watched, QEvent* event)
+bool ClassicApplication::eventFilter(QObject* watched, QEvent* event)
 {
     // Application filters see a key press just before a widget gets it.
     if (event->type() == QEvent::KeyPress && m_handedOn.valid && watched->isWidgetType()) {
@@ -271,7 +271,7 @@ bool StandinApplication::eventFilter(QObject* watched, QEvent* event)
     return QApplication::eventFilter(watched, event);
 }
 
-void StandinApplication::windowHidden(QWidget* window)
+void ClassicApplication::windowHidden(QWidget* window)
 {
     // Where the window system does not hand the keyboard on by itself (no
     // window manager, the offscreen platform), the owner takes it back here.
@@ -283,7 +283,7 @@ void StandinApplication::windowHidden(QWidget* window)
         owner->activateWindow();
 }
 
-bool StandinApplication::notify(QObject* receiver, QEvent* event)
+bool ClassicApplication::notify(QObject* receiver, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
@@ -379,4 +379,4 @@ bool StandinApplication::notify(QObject* receiver, QEvent* event)
     return QApplication::notify(receiver, event);
 }
 
-} // namespace standin
+} // namespace classic

@@ -1,0 +1,136 @@
+#pragma once
+
+// The sound recorder's main window, "Sound - Sound Recorder" ("NAME - Sound
+// Recorder" once the sound has been saved as or opened from a file NAME).
+//
+// File menu (Alt+F): New (N), Open... (O), Save (S), Save As... (A),
+// Properties (P), Exit (X). Buttons Record, Stop, Play; they take no focus,
+// so keys go to the window, where Pause/Break stops a recording. A recording
+// goes on from the end of the sound there is; it is kept in a temporary file
+// and converted to the format chosen in "Sound Selection" when it is saved.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "PropertiesDialog.h"
+#include "SaveAsDialog.h"
+#include "SaveChangesQuestion.h"
+#include "SoundFile.h"
+#include "SoundSelectionDialog.h"
+
+class QLabel;
+class QMessageBox;
+class QPushButton;
+
+namespace recorder {
+
+class LevelMeter;
+class SoundInput;
+class SoundOutput;
+
+struct RecorderOptions
+{
+    bool autoRecord = false; // press Record as soon as the window is shown
+    QString folder;          // where the file dialogs start; relative names are taken from here
+    // TINDREL_RECORDER_AUTORECORD (any value but empty or 0) and the current folder.
+    static RecorderOptions fromEnvironment();
+};
+
+class RecorderWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit RecorderWindow(const RecorderOptions& options = {}, QWidget* parent = nullptr);
+    ~RecorderWindow() override;
+
+    bool isRecording() const;
+    bool isPlaying() const;
+    bool hasRecording() const { return seconds() > 0; }
+    bool isModified() const { return m_modified; }
+    double seconds() const; // the length of the sound
+    const SoundFormat& format() const;
+    QString soundName() const { return m_name; }
+
+    PropertiesDialog* propertiesDialog() const { return m_properties; }
+    SoundSelectionDialog* selectionDialog() const { return m_selection; }
+    SaveAsDialog* saveAsDialog() const { return m_saveAs; }
+    SaveChangesQuestion* question() const { return m_question; }
+    // The message on show, if any.
+    QMessageBox* message() const { return m_message; }
+
+public slots:
+    void record();
+    void stop();
+    void play();
+    void newSound();
+    void openFile(const QString& path);
+    void openProperties();
+    void openSaveAs();
+    void save();
+    void exitProgram(); // asks first when the sound is not saved
+
+signals:
+    // The recorder is done; the program ends.
+    void exitRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void chooseFileToOpen();
+    void openSelection();
+    void saveRequested(const QString& typedName);
+    bool saveTo(const QString& path, QWidget* messageOwner);
+    void askToSave(std::function<void()> then);
+    void questionAnswered(int answer);
+    void leave();
+    void recordingLost(const QString& reason);
+    void firstCaptured();
+    void captured();
+    void playingEnded(const QString& reason);
+    void showMessage(const QString& text, QWidget* owner = nullptr);
+    void setSoundName(const QString& name);
+    void updateStatus();
+    QString formatText() const;
+    QString lengthText() const;
+
+    RecorderOptions m_options;
+    qsizetype m_format = 0;
+    std::unique_ptr<WorkingSound> m_sound;
+    QString m_name;
+    QString m_filePath; // where Save writes, once the sound has a file
+    bool m_modified = false;
+    bool m_leaving = false;
+    bool m_autoRecordDone = false;
+    std::function<void()> m_afterSave; // what waits for the sound to be saved
+    std::function<void()> m_afterQuestion;
+
+    SoundInput* m_input = nullptr;
+    SoundOutput* m_output = nullptr;
+    QElapsedTimer m_recordClock;  // since Record was pressed
+    QElapsedTimer m_displayClock; // since the display was last brought up to date
+    QTimer m_playClock;           // runs only while playing
+
+    QLabel* m_status = nullptr;
+    QLabel* m_position = nullptr;
+    QLabel* m_formatLabel = nullptr;
+    LevelMeter* m_meter = nullptr;
+    QPushButton* m_record = nullptr;
+    QPushButton* m_stop = nullptr;
+    QPushButton* m_play = nullptr;
+    QPointer<PropertiesDialog> m_properties;
+    QPointer<SoundSelectionDialog> m_selection;
+    QPointer<SaveAsDialog> m_saveAs;
+    QPointer<SaveChangesQuestion> m_question;
+    QPointer<QMessageBox> m_message;
+};
+
+} // namespace recorder

@@ -1,0 +1,40 @@
+// Sound Recorder: records from the desktop's microphone, plays back, and saves
+// WAV files in the format chosen. Installed as "tindrel-recorder", and as
+// "Sndrec32.exe" beside the voice wizard, which starts it under that name and
+// drives it with keys.
+//
+// Environment, for automation and tests:
+//   TINDREL_RECORDER_LOG=FILE      append a line log of windows, keys and
+//                                  actions to FILE (see recorder/README.md)
+//   TINDREL_RECORDER_AUTORECORD=1  press Record as soon as the window is shown
+
+#include "ClassicApplication.h"
+#include "EventLog.h"
+#include "RecorderWindow.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    classic::ClassicApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tindrel-recorder"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tindrel-recorder"));
+    app.setQuitOnLastWindowClosed(false);
+
+    QString why;
+    const QString logFile = qEnvironmentVariable("TINDREL_RECORDER_LOG");
+    if (!classic::openLog(logFile, &why))
+        std::fprintf(stderr, "tindrel-recorder: cannot write the log %s: %s\n",
+                     qPrintable(QDir::toNativeSeparators(logFile)), qPrintable(why));
+    classic::log({QStringLiteral("start"), QString::number(QCoreApplication::applicationPid())});
+
+    recorder::RecorderWindow window(recorder::RecorderOptions::fromEnvironment());
+    QObject::connect(&window, &recorder::RecorderWindow::exitRequested, &app,
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+    window.show();
+    if (argc > 1)
+        window.openFile(QString::fromLocal8Bit(argv[1]));
+    return app.exec();
+}
