@@ -172,9 +172,11 @@ void TestAttach::pressDuringSavedNoticeKeepsTheKeysOutOfTheWizard()
     QVERIFY(!form9().Timer1->isActive());
     QVERIFY(!attachWindowCameBack);
     QCOMPARE(m_auto->world().sends(), keys);
-    // The file window was brought back before the path went to it.
+    // The file window was brought back before the path (or, for a file
+    // chooser, the keys that open its location field) went to it.
     const QStringList& log = m_auto->world().log;
-    const auto typed = log.indexOf("Keys(" + literal(Path) + ")");
+    const QString first = kind >= ComposeKind::Thunderbird ? QStringLiteral("/") : literal(Path);
+    const auto typed = log.indexOf("Keys(" + first + ")");
     QVERIFY(typed > 0);
     QCOMPARE(log[typed - 1], QStringLiteral("BringToFront(%1) = 1").arg(fileWindow));
     QCOMPARE(mail.attached, QStringList{Path});
