@@ -9,8 +9,9 @@
 # the whole screen into a folder, and prints where. For vardane it then also
 # plays the whole road (record, save, attach to an e-mail, start over) with
 # the sound recorder against a private sound server, spoken words played into
-# its microphone, and the stand-in e-mail program; it saves a screenshot of
-# each screen on the way and the voice file recorded.
+# its microphone, and a real e-mail program where one is installed (else the
+# stand-in); it saves a screenshot of each screen on the way and the voice
+# file recorded.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -34,7 +35,10 @@ export RUN_BINARY=$binary RUN_SHOTS=$shots RUN_PROGRAM=$program
 "$root/tests/support/x11-session.sh" bash "$root/scripts/screenshots.sh"
 if [ "$program" = vardane ]; then
     rm -f "$shots"/road-*.png "$shots"/road-voice.wav
-    "$root/tests/support/x11-session.sh" "$root/tests/support/sound-session.sh" \
+    # A real e-mail program, where one is installed, wants a D-Bus session bus.
+    bus=()
+    command -v dbus-run-session >/dev/null && bus=(dbus-run-session --)
+    "$root/tests/support/x11-session.sh" "${bus[@]}" "$root/tests/support/sound-session.sh" \
         "$build/tests/demo/demo_road" "$shots" >/dev/null ||
         echo "The demonstration road stopped early; its screenshots so far are kept." >&2
 fi

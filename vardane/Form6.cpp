@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <iterator>
+
 namespace vardane {
 
 using namespace automation;
@@ -55,14 +57,37 @@ namespace {
 
 struct ComposeSteps
 {
-    QString title;             // the compose window's whole title
+    QString title;             // the compose window's whole title; empty: found by `compose`
     QStringList keys;          // sent once it is in front
     bool attachmentsDialog;    // an "Attachments" dialog comes first
-    QString fileDialogTitle;   // where the path is typed
+    QString fileDialogTitle;   // where the path is typed; empty: found by `fileDialog`
     bool fileDialogIsDialog;   // looked for with the dialog class, and brought to the front
     QStringList keysAfterPath; // confirm the file
     bool pauseBeforeNotices;   // half a second before the success notices
+
+    // For the kinds without a title to look for:
+    WindowQuery compose = {};        // the compose window, by class
+    WindowQuery fileDialog = {};     // the file dialog, by class, owned by the compose window
+    QStringList keysBeforePath = {}; // each followed by half a second
 };
+
+// The kinds found by class attach through a file chooser: "/" opens its
+// location field (leaving a list of recent files, where a typed path would be
+// ignored), which takes a moment to take the keyboard; select-all then lets
+// the typed path replace whatever the field holds.
+ComposeSteps byClass(const char* attachKeys, WindowQuery compose, const char* programClass)
+{
+    return {{},
+            {QString::fromLatin1(attachKeys)},
+            false,
+            {},
+            true,
+            {QStringLiteral("~")},
+            false,
+            std::move(compose),
+            {.className = programClass},
+            {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}};
+}
 
 const ComposeSteps& stepsOf(ComposeKind kind)
 {
@@ -89,8 +114,26 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {QStringLiteral("~")},
          true},
+        byClass("{CTRL+SHIFT+A}", {.instance = "Msgcompose", .className = "thunderbird*"},
+                "thunderbird*"),
+        byClass("{CTRL+M}", {.className = "Evolution", .role = "EMsgComposer*"}, "Evolution"),
+        byClass("{CTRL+M}", {.className = "Claws-mail", .role = "compose"}, "Claws-mail"),
     };
     return steps[static_cast<int>(kind)];
+}
+
+WindowHandle findCompose(const ComposeSteps& k)
+{
+    return k.title.isEmpty() ? FindWindowLike(k.compose) : FindTopWindow(QString(), k.title);
+}
+
+WindowHandle findFileDialog(const ComposeSteps& k, WindowHandle compose)
+{
+    if (!k.fileDialogTitle.isEmpty())
+        return FindTopWindow(k.fileDialogIsDialog ? DialogClass : QString(), k.fileDialogTitle);
+    WindowQuery dialog = k.fileDialog;
+    dialog.owner = compose;
+    return FindWindowLike(dialog);
 }
 
 bool shown(int form)
@@ -115,8 +158,15 @@ bool sendAll(const QStringList& keys)
     return true;
 }
 
-bool typePath(const QString& path, const QStringList& keysAfter)
+// Each key group before the path gets half a second to take effect (a file
+// chooser's location field opens in its own time).
+bool typePath(const QString& path, const QStringList& keysBefore, const QStringList& keysAfter)
 {
+    for (const QString& k : keysBefore) {
+        if (!SendKeystrokes(k))
+            return false;
+        PauseWithEvents(0.5);
+    }
     return SendKeystrokes(path, KeyMode::Literal) && sendAll(keysAfter);
 }
 
@@ -144,13 +194,15 @@ void Form6::AttachVoiceFile()
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
     }
-    const ComposeKind kinds[] = {ComposeKind::Netscape, ComposeKind::Composition,
-                                 ComposeKind::NewMessage};
-    WindowHandle found[3] = {};
-    for (int i = 0; i < 3; ++i)
-        found[i] = FindTopWindow(QString(), stepsOf(kinds[i]).title);
+    const ComposeKind kinds[] = {ComposeKind::Netscape,   ComposeKind::Composition,
+                                 ComposeKind::NewMessage, ComposeKind::Thunderbird,
+                                 ComposeKind::Evolution,  ComposeKind::ClawsMail};
+    constexpr int count = static_cast<int>(std::size(kinds));
+    WindowHandle found[count] = {};
+    for (int i = 0; i < count; ++i)
+        found[i] = findCompose(stepsOf(kinds[i]));
     Timer2->start();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < count; ++i) {
         if (found[i]) {
             Timer2->stop();
             hide();
@@ -164,7 +216,12 @@ void Form6::AttachVoiceFile()
 void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& path)
 {
     const ComposeSteps& k = stepsOf(kind);
-    const QString fileClass = k.fileDialogIsDialog ? DialogClass : QString();
+    const auto named = [](const QString& title, const char* otherwise) {
+        return title.isEmpty() ? QString::fromLatin1(otherwise)
+                               : QStringLiteral("\"%1\"").arg(title);
+    };
+    const QString composeName = named(k.title, "for the new message");
+    const QString fileDialogName = named(k.fileDialogTitle, "to choose a file");
     const auto timeUp = [this](const QString& what) {
         ShowMessage(QStringLiteral("The e-mail program did not respond: %1\n\nMake sure the "
                                    "e-mail form is open, then press \"Attach Voice\" again.")
@@ -181,9 +238,9 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     WaitLimit limit;
     while (front != 1 && !abandoned(false)) {
         if (limit.expired())
-            return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
-                              .arg(k.title));
-        compose = FindTopWindow(QString(), k.title);
+            return timeUp(QStringLiteral("its window %1 could not be brought to the front.")
+                              .arg(composeName));
+        compose = findCompose(k);
         front = BringToFront(compose);
         if (front == 1) {
             PauseWithEvents(0.5);
@@ -221,13 +278,12 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     limit.restart();
     while (dialog == 0 && !abandoned(false)) {
         if (limit.expired())
-            return timeUp(
-                QStringLiteral("its window \"%1\" did not appear.").arg(k.fileDialogTitle));
-        dialog = FindTopWindow(fileClass, k.fileDialogTitle);
+            return timeUp(QStringLiteral("its window %1 did not appear.").arg(fileDialogName));
+        dialog = findFileDialog(k, compose);
         if (dialog && k.fileDialogIsDialog) {
             BringToFront(dialog);
             PauseWithEvents(0.5);
-            if (!typePath(path, k.keysAfterPath))
+            if (!typePath(path, k.keysBeforePath, k.keysAfterPath))
                 dialog = 0;
         }
         ProcessPendingEvents();
@@ -236,7 +292,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         PauseWithEvents(0.5);
         // Typed without bringing the dialog forward first; only when the
         // keyboard could not be had is it brought forward and tried again.
-        while (!typePath(path, k.keysAfterPath)) {
+        while (!typePath(path, k.keysBeforePath, k.keysAfterPath)) {
             if (abandoned(false))
                 return;
             if (limit.expired())
@@ -250,7 +306,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     // Done once the file dialog has closed; the user may still be working in
     // it, so this wait has no limit.
     while (dialog != 0 && !abandoned(false)) {
-        dialog = FindTopWindow(fileClass, k.fileDialogTitle);
+        dialog = findFileDialog(k, compose);
         if (dialog == 0) {
             if (k.pauseBeforeNotices)
                 PauseWithEvents(0.5);

@@ -10,7 +10,9 @@ class QTimer;
 namespace vardane {
 
 // The kinds of e-mail compose window recognised, in their order of preference.
-enum class ComposeKind { Netscape, Composition, NewMessage };
+// The first three are known by their whole titles; the others, whose titles
+// carry the subject and the user's language, by their window class.
+enum class ComposeKind { Netscape, Composition, NewMessage, Thunderbird, Evolution, ClawsMail };
 
 // "Attach Your Voice File To Your E-Mail Form".
 class Form6 : public WizardWindow

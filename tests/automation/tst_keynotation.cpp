@@ -59,6 +59,18 @@ void TestKeyNotation::notation_data()
                                                ch(U'['), ch(U']'), ch(U'}')};
     QTest::newRow("escaped command characters")
         << "{~}{%}{{}{}}" << std::vector<KeyStroke>{ch(U'~'), ch(U'%'), ch(U'{'), ch(U'}')};
+    // Chords with Ctrl and Shift: only in braces, so "+" and "^" keep their meaning.
+    QTest::newRow("ctrl chord") << "{CTRL+L}"
+                                << std::vector<KeyStroke>{{K::Chord, U'l', KeyStroke::Ctrl}};
+    QTest::newRow("ctrl shift chord, either order, key in either case")
+        << "{CTRL+SHIFT+A}{SHIFT+CTRL+a}{CTRL+ALT+1}"
+        << std::vector<KeyStroke>{{K::Chord, U'a', KeyStroke::Ctrl | KeyStroke::Shift},
+                                  {K::Chord, U'a', KeyStroke::Ctrl | KeyStroke::Shift},
+                                  {K::Chord, U'1', KeyStroke::Ctrl | KeyStroke::Alt}};
+    QTest::newRow("plus and caret outside braces stay characters")
+        << "^L+A{CTRL+M}+"
+        << std::vector<KeyStroke>{
+               ch(U'^'), ch(U'L'), ch(U'+'), ch(U'A'), {K::Chord, U'm', KeyStroke::Ctrl}, ch(U'+')};
     QTest::newRow("non-ASCII as itself")
         << QString::fromUtf8("é Ü") << std::vector<KeyStroke>{ch(U'é'), ch(U' '), ch(U'Ü')};
 }
@@ -86,6 +98,13 @@ void TestKeyNotation::malformedSendsNothing_data()
     QTest::newRow("lower-case name") << "{tab}";
     QTest::newRow("empty name") << "{}";
     QTest::newRow("bad name after good keys") << "%FP~{TAB}{NOPE}";
+    QTest::newRow("chord without a key") << "{CTRL+}";
+    QTest::newRow("chord without a modifier") << "{+A}";
+    QTest::newRow("modifier alone") << "{CTRL}";
+    QTest::newRow("modifier twice") << "{CTRL+CTRL+A}";
+    QTest::newRow("lower-case modifier") << "{ctrl+l}";
+    QTest::newRow("chord with a named key") << "{CTRL+TAB}";
+    QTest::newRow("chord with punctuation") << "{CTRL++}";
 }
 
 void TestKeyNotation::malformedSendsNothing()
@@ -121,6 +140,8 @@ void TestKeyNotation::describeRoundTrips()
     QCOMPARE(back.keys, literal);
     QCOMPARE(describeKeys(parseKeyNotation(U"%F~{TAB}{BREAK}x").keys),
              std::string("%F~{TAB}{BREAK}x"));
+    QCOMPARE(describeKeys(parseKeyNotation(U"{SHIFT+CTRL+a}{ALT+CTRL+x}+^").keys),
+             std::string("{CTRL+SHIFT+A}{CTRL+ALT+X}+^"));
 }
 
 void TestKeyNotation::utf8Decoding()

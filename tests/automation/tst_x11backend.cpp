@@ -333,6 +333,14 @@ void TestX11Backend::dialogClass()
     QCOMPARE(m_ws->findTopWindow(WindowClass::Dialog, "Netscape - [Message Composition]"),
              WindowHandle(0));
     QCOMPARE(m_ws->bringToFront(dialog), 1);
+
+    // By class name, title pattern and owner, as for programs whose titles vary.
+    using Found = std::optional<WindowHandle>;
+    QCOMPARE(m_ws->findWindow({.instance = "standin_probe", .title = "Dialog *"}),
+             Found(probe->window()));
+    QCOMPARE(m_ws->findWindow({.instance = "standin_*", .owner = probe->window()}), Found(dialog));
+    QCOMPARE(m_ws->findWindow({.owner = dialog}), Found(0));
+    QCOMPARE(m_ws->findWindow({.className = "No such class"}), Found(0));
 }
 
 void TestX11Backend::hiddenWindowsAreNotFound()

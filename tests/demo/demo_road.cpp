@@ -1,9 +1,9 @@
 // Runs the voice wizard's whole road on the current X display, with the
-// sound recorder and the stand-in e-mail program, and saves a screenshot of
-// each screen the user would see into the folder given on the command line.
-// The recorder records spoken words played into the microphone of the
-// private sound server it runs against (sound-session.sh); the voice file
-// saved is copied beside the screenshots.
+// sound recorder and a real e-mail program where one is installed (else the
+// stand-in), and saves a screenshot of each screen the user would see into
+// the folder given on the command line. The recorder records spoken words
+// played into the microphone of the private sound server it runs against
+// (sound-session.sh); the voice file saved is copied beside the screenshots.
 
 #include "Form1.h"
 #include "Form2.h"
@@ -11,6 +11,7 @@
 #include "Form6.h"
 #include "Form7.h"
 #include "Form9.h"
+#include "MailPrograms.h"
 #include "Module1.h"
 #include "RoadSetup.h"
 #include "automation/Automation.h"
@@ -22,6 +23,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -57,6 +59,27 @@ bool waitFor(const std::function<bool()>& condition, int ms = 30000)
     return true;
 }
 
+// Starts the e-mail program the road attaches to: the first real one that is
+// installed (Claws Mail starts fastest), else the stand-in. Returns how its
+// compose window is found.
+WindowQuery startMailer(QProcess& mailer, const QTemporaryDir& work)
+{
+    for (const char* name : {"claws-mail", "evolution", "thunderbird"}) {
+        const auto program = mailprograms::mailProgramNamed(QString::fromLatin1(name));
+        if (QStandardPaths::findExecutable(program->executable).isEmpty())
+            continue;
+        const QString home = work.filePath(QStringLiteral("mail-home"));
+        program->makeProfile(home);
+        mailer.setProcessEnvironment(mailprograms::mailEnvironment(home));
+        mailer.start(program->executable,
+                     program->commands(home, {QStringLiteral("Voice message")}).first());
+        return program->compose;
+    }
+    mailer.start(QStringLiteral(STANDIN_MAILER),
+                 {QStringLiteral("--kind"), QStringLiteral("newmessage")});
+    return {.title = "New Message"};
+}
+
 int fail(const char* what)
 {
     std::fprintf(stderr, "demo stopped: %s\n", what);
@@ -86,11 +109,10 @@ int main(int argc, char* argv[])
         return fail("espeak-ng made no spoken words");
 
     QProcess mailer;
-    mailer.start(QStringLiteral(STANDIN_MAILER),
-                 {QStringLiteral("--kind"), QStringLiteral("newmessage")});
+    const WindowQuery compose = startMailer(mailer, work);
 
     form1();
-    if (!waitFor([] { return FindTopWindow(QString(), QStringLiteral("New Message")) != 0; }))
+    if (!waitFor([&] { return FindWindowLike(compose) != 0; }, 90000))
         return fail("the e-mail program did not open");
     form1().raise();
     screenshot("main-window");

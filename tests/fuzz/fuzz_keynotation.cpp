@@ -40,9 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         const auto again = parseKeyNotation(decodeUtf8(describeKeys(parsed.keys)));
         check(again.ok && again.keys == parsed.keys);
-        for (const auto& k : parsed.keys)
-            if (k.kind == KeyStroke::Kind::AltChord)
+        for (const auto& k : parsed.keys) {
+            if (k.kind == KeyStroke::Kind::AltChord || k.kind == KeyStroke::Kind::Chord)
                 check((k.ch >= U'a' && k.ch <= U'z') || (k.ch >= U'0' && k.ch <= U'9'));
+            check((k.kind == KeyStroke::Kind::Chord) == (k.modifiers != 0));
+        }
     }
     return 0;
 }

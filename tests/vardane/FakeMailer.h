@@ -1,7 +1,7 @@
 #pragma once
 
 // A scripted e-mail program for the window tests: a compose window of one of
-// the three kinds, with the menus and dialogs that kind's keys reach.
+// the kinds, with the menus and dialogs that kind's keys reach.
 
 #include "Form6.h"
 #include "scripted/ScriptedAutomation.h"
@@ -17,9 +17,20 @@ public:
 
     FakeMailer(automation::ScriptedAutomation& a, vardane::ComposeKind kind) : m_a(a), m_kind(kind)
     {
-        static const char* titles[] = {"Netscape - [Message Composition]", "Composition",
-                                       "New Message"};
+        // The kinds after the first three are known by class and role only;
+        // their titles carry the subject.
+        static const char* titles[] = {
+            "Netscape - [Message Composition]", "Composition", "New Message",
+            "Write: Hello - Thunderbird",       "Hello",       "Hello - Compose message"};
+        static const Names names[] = {{},
+                                      {},
+                                      {},
+                                      {"Msgcompose", "thunderbird-default", "Msgcompose"},
+                                      {"evolution", "Evolution", "EMsgComposer-5"},
+                                      {"claws-mail", "Claws-mail", "compose"}};
         compose = world().open(titles[static_cast<int>(kind)]);
+        m_names = names[static_cast<int>(kind)];
+        name(compose);
         world().window(compose)->onKey = [this](const Key& k) { composeKey(k); };
     }
 
@@ -42,16 +53,30 @@ public:
     QString typed;
     QStringList attached;
     bool cancelled = false;
+    bool location = false;
 
 private:
+    struct Names
+    {
+        const char *instance = "", *className = "", *role = "";
+    };
+    bool byClass() const { return *m_names.className != 0; }
+    void name(W window)
+    {
+        auto* w = world().window(window);
+        w->instance = m_names.instance;
+        w->className = m_names.className;
+        w->role = window == compose ? m_names.role : "";
+    }
     static bool is(const Key& k, char32_t upper)
     {
         return k.kind == Key::Kind::Character && (k.ch == upper || k.ch == upper - U'A' + U'a');
     }
     void openFileDialog(W owner)
     {
-        const bool dialog = m_kind == vardane::ComposeKind::Netscape;
-        fileDialog = world().open(fileDialogTitle(), dialog, owner);
+        const bool dialog = m_kind == vardane::ComposeKind::Netscape || byClass();
+        fileDialog = world().open(byClass() ? "Attach File(s)" : fileDialogTitle(), dialog, owner);
+        name(fileDialog);
         world().window(fileDialog)->onKey = [this](const Key& k) { fileKey(k); };
     }
     void composeKey(const Key& k)
@@ -91,11 +116,21 @@ private:
             if (endsWith(newMessage))
                 openFileDialog(compose);
             break;
+        default: // their attach chords
+            if (k.kind == K::Chord && (k.ch == U'm' || (k.ch == U'a' && k.modifiers & Key::Shift)))
+                openFileDialog(compose);
+            break;
         }
     }
     void fileKey(const Key& k)
     {
-        if (k.kind == Key::Kind::Character)
+        // A file chooser takes a typed path only in its location field, which
+        // "/" opens; select-all there lets the path replace what "/" left.
+        if (byClass() && !location && k.kind == Key::Kind::Character && k.ch == U'/')
+            location = true;
+        else if (location && k.kind == Key::Kind::Chord && k.ch == U'a')
+            typed.clear();
+        else if (k.kind == Key::Kind::Character && (location || !byClass()))
             typed += QString::fromUcs4(&k.ch, 1);
         else if (k.kind == Key::Kind::Enter && autoAccept) {
             attached << typed;
@@ -107,4 +142,5 @@ private:
     automation::ScriptedAutomation& m_a;
     vardane::ComposeKind m_kind;
     std::vector<Key> m_keys;
+    Names m_names;
 };

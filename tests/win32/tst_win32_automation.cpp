@@ -363,6 +363,12 @@ void testDialogClass(WindowSystem& ws, const StandIn& s)
     check(ws.findTopWindow(WindowClass::Any, title) == dialog, "any class: now the dialog");
     check(ws.findTopWindow(WindowClass::Dialog, utf8(standin::MainTitle)) == 0,
           "dialog class: a plain window's title is not found");
+    check(ws.findWindow({.className = "#32770", .title = title}) == dialog,
+          "by class name and title pattern: the dialog");
+    check(ws.findWindow({.className = "#32770", .title = "no such *"}) == WindowHandle{0},
+          "by class name and title pattern: nothing else");
+    check(!ws.findWindow({.instance = "x"}).has_value() && !ws.findWindow({.role = "x"}),
+          "instance names and roles: not supported");
 }
 
 void testBringToFront(WindowSystem& ws, StandIn& s)
@@ -542,6 +548,11 @@ void testCharacters(WindowSystem& ws, StandIn& s, WindowHandle dialog)
         const auto line = s.log->next("ok ");
         check(sent && line == c.logged, c.what, line ? *line : "(nothing)");
     }
+
+    const bool chord = ws.sendKeys(literal("a")) && ws.sendKeys(notation("{SHIFT+Q}~"));
+    const auto chorded = s.log->next("ok ");
+    check(chord && chorded == "ok aQ|", "a Shift chord types the capital",
+          chorded ? *chorded : "(nothing)");
 
     check(!ws.sendKeys(literal("bad\x01")), "a control character is refused");
     check(ws.sendKeys(literal("good\r")), "the next send goes through");

@@ -84,6 +84,18 @@ WindowHandle Automation::FindTopWindow(const QString& windowClass, const QString
     return found;
 }
 
+WindowHandle Automation::FindWindowLike(const WindowQuery& query)
+{
+    const auto found = m_backend->findWindow(query);
+    if (!found && !m_toldUnsupported) {
+        m_toldUnsupported = true;
+        qWarning("FindWindowLike: this window system cannot find windows by class name or role");
+    }
+    if (found.value_or(0))
+        m_awaited = *found;
+    return found.value_or(0);
+}
+
 int Automation::BringToFront(WindowHandle window)
 {
     const int result = window ? m_backend->bringToFront(window) : 0;

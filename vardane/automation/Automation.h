@@ -37,6 +37,9 @@ public:
 
     // windowClass: DialogClass, or empty for any class.
     WindowHandle FindTopWindow(const QString& windowClass, const QString& title);
+    // The topmost window matching the query (by class, role, title pattern,
+    // owner); 0 when none, or when the platform cannot tell (said once).
+    WindowHandle FindWindowLike(const WindowQuery& query);
     int BringToFront(WindowHandle window);
     int IsWindowShown(WindowHandle window);
     int IsMinimized(WindowHandle window);
@@ -91,6 +94,7 @@ private:
     double m_pausesAsked = 0;
     WindowHandle m_awaited = 0; // the window last found or brought to the front
     bool m_keysToOwnWindows = false;
+    bool m_toldUnsupported = false;
 };
 
 // The desktop's automation: the X11 backend on X11, the Windows one on Windows.
@@ -99,6 +103,10 @@ std::unique_ptr<Automation> createDesktopAutomation();
 inline WindowHandle FindTopWindow(const QString& windowClass, const QString& title)
 {
     return Automation::instance().FindTopWindow(windowClass, title);
+}
+inline WindowHandle FindWindowLike(const WindowQuery& query)
+{
+    return Automation::instance().FindWindowLike(query);
 }
 inline int BringToFront(WindowHandle w)
 {

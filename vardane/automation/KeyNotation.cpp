@@ -1,5 +1,8 @@
 #include "KeyNotation.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace automation {
 
 namespace {
@@ -19,6 +22,38 @@ KeyParse failure(std::string why)
     KeyParse r;
     r.error = std::move(why);
     return r;
+}
+
+struct ModifierName
+{
+    std::u32string_view name;
+    unsigned bit;
+};
+// In the order describeKeys writes them.
+constexpr ModifierName modifierNames[] = {
+    {U"CTRL", KeyStroke::Ctrl}, {U"ALT", KeyStroke::Alt}, {U"SHIFT", KeyStroke::Shift}};
+
+// "CTRL+SHIFT+A" (the text between the braces): modifiers, each once, then a
+// letter or digit. False when the name is no chord.
+bool parseChord(std::u32string_view name, KeyStroke* chord)
+{
+    unsigned modifiers = 0;
+    for (;;) {
+        const auto plus = name.find(U'+');
+        if (plus == std::u32string_view::npos)
+            break;
+        const auto part = name.substr(0, plus);
+        const auto known = std::find_if(std::begin(modifierNames), std::end(modifierNames),
+                                        [&](const ModifierName& m) { return m.name == part; });
+        if (known == std::end(modifierNames) || (modifiers & known->bit))
+            return false;
+        modifiers |= known->bit;
+        name.remove_prefix(plus + 1);
+    }
+    if (modifiers == 0 || name.size() != 1 || !isAsciiAlnum(name[0]))
+        return false;
+    *chord = {KeyStroke::Kind::Chord, asciiLower(name[0]), modifiers};
+    return true;
 }
 
 } // namespace
@@ -118,6 +153,8 @@ KeyParse parseKeyNotation(std::u32string_view text)
                 r.keys.push_back({KeyStroke::Kind::Enter, 0});
             else if (name.size() == 1 && (name[0] == U'~' || name[0] == U'%' || name[0] == U'{'))
                 r.keys.push_back({KeyStroke::Kind::Character, name[0]});
+            else if (KeyStroke chord; parseChord(name, &chord))
+                r.keys.push_back(chord);
             else if (name.empty() && close + 1 < text.size() && text[close + 1] == U'}') {
                 r.keys.push_back({KeyStroke::Kind::Character, U'}'}); // "{}}"
                 i = close + 1;
@@ -159,6 +196,16 @@ std::string describeKeys(const std::vector<KeyStroke>& keys)
         case KeyStroke::Kind::AltChord:
             out += U'%';
             out += (k.ch >= U'a' && k.ch <= U'z') ? k.ch - U'a' + U'A' : k.ch;
+            break;
+        case KeyStroke::Kind::Chord:
+            out += U'{';
+            for (const auto& m : modifierNames)
+                if (k.modifiers & m.bit) {
+                    out += m.name;
+                    out += U'+';
+                }
+            out += (k.ch >= U'a' && k.ch <= U'z') ? k.ch - U'a' + U'A' : k.ch;
+            out += U'}';
             break;
         case KeyStroke::Kind::Character:
             if (k.ch == U'~' || k.ch == U'%' || k.ch == U'{' || k.ch == U'}') {

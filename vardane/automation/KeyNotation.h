@@ -4,8 +4,10 @@
 //
 // Notation mode: "%X" is X with Alt held (X a letter or digit, sent as the
 // lower-case key), "~" is Enter, "{TAB}" is Tab, "{BREAK}" is Break, and any
-// other character is typed as itself. Literal mode types every character as
-// itself, with no command characters at all.
+// other character is typed as itself ("+" and "^" included). A chord with
+// Ctrl, Shift or Alt is written in braces, the modifiers joined to a letter or
+// digit by "+": "{CTRL+L}", "{CTRL+SHIFT+A}", "{CTRL+ALT+1}". Literal mode
+// types every character as itself, with no command characters at all.
 //
 // A malformed notation string ("%" at the end or before a non-alphanumeric
 // character, an unclosed brace, an unknown {NAME}) is rejected whole: nothing
@@ -21,9 +23,12 @@ namespace automation {
 
 struct KeyStroke
 {
-    enum class Kind { Character, Enter, Tab, Break, AltChord };
+    enum class Kind { Character, Enter, Tab, Break, AltChord, Chord };
+    // Chord: the modifiers held (any combination, at least one).
+    enum Modifier : unsigned { Ctrl = 1, Shift = 2, Alt = 4 };
     Kind kind = Kind::Character;
-    char32_t ch = 0; // Character: the character typed; AltChord: the key pressed with Alt
+    char32_t ch = 0;        // Character: the character typed; AltChord, Chord: the key, lower case
+    unsigned modifiers = 0; // Chord only
 
     friend bool operator==(const KeyStroke&, const KeyStroke&) = default;
 };

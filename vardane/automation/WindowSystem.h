@@ -7,7 +7,9 @@
 #include "KeyNotation.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace automation {
@@ -19,6 +21,48 @@ enum class WindowClass {
     Dialog // the platform's dialog class only
 };
 
+// A look-up by what a program says about its windows rather than by a whole
+// title (which carries a subject and the user's language). Every field is a
+// pattern for the whole value: "*" stands for any run of characters, every
+// other character for itself; an empty pattern takes any value, a missing one
+// included. On X11 the names are WM_CLASS's instance and class and
+// WM_WINDOW_ROLE.
+struct WindowQuery
+{
+    std::string instance = {};
+    std::string className = {};
+    std::string role = {};
+    std::string title = {};
+    // When set, only a dialog transient for (owned by) this window.
+    WindowHandle owner = 0;
+};
+
+// Whether text matches a WindowQuery pattern as a whole (an empty pattern
+// matches anything).
+inline bool matchesPattern(std::string_view pattern, std::string_view text)
+{
+    if (pattern.empty())
+        return true;
+    // Greedy with one back-track point: the last "*" seen.
+    std::size_t p = 0, t = 0, star = std::string_view::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p, ++t;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
 class WindowSystem
 {
 public:
@@ -26,6 +70,9 @@ public:
 
     // The topmost real top-level window whose whole title equals title exactly.
     virtual WindowHandle findTopWindow(WindowClass cls, const std::string& title) = 0;
+    // The topmost real top-level window the query matches, 0 when none;
+    // nullopt when this platform cannot tell what the query asks about.
+    virtual std::optional<WindowHandle> findWindow(const WindowQuery&) { return std::nullopt; }
     // 1 only when the window really became the foreground window.
     virtual int bringToFront(WindowHandle window) = 0;
     // 1 when shown (a minimised window counts as shown).

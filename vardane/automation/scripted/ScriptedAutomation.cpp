@@ -91,6 +91,28 @@ WindowHandle ScriptedWindowSystem::findTopWindow(WindowClass cls, const std::str
     return found;
 }
 
+std::optional<WindowHandle> ScriptedWindowSystem::findWindow(const WindowQuery& query)
+{
+    WindowHandle found = 0;
+    for (auto it = m_stack.rbegin(); it != m_stack.rend() && !found; ++it) {
+        const Window& w = m_windows[*it];
+        if (w.shown && matchesPattern(query.instance, w.instance) &&
+            matchesPattern(query.className, w.className) && matchesPattern(query.role, w.role) &&
+            matchesPattern(query.title, w.title) &&
+            (query.owner == 0 || (w.dialog && w.owner == query.owner)))
+            found = w.id;
+    }
+    QString what = q(query.instance) + u'/' + q(query.className);
+    if (!query.role.empty())
+        what += QStringLiteral(", role ") + q(query.role);
+    if (!query.title.empty())
+        what += QStringLiteral(", title ") + q(query.title);
+    if (query.owner)
+        what += QStringLiteral(", owner %1").arg(query.owner);
+    log << QStringLiteral("FindWindow(%1) = %2").arg(what).arg(found);
+    return found;
+}
+
 int ScriptedWindowSystem::bringToFront(WindowHandle id)
 {
     int result = 0;

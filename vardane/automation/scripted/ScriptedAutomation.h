@@ -29,6 +29,7 @@ public:
         bool minimized = false;
         bool acceptsFront = true; // bringToFront fails while false
         WindowHandle owner = 0;   // a dialog's owner gets the front back when it closes
+        std::string instance, className, role; // what a WindowQuery asks about
         std::vector<KeyStroke> received;
         std::function<void(const KeyStroke&)> onKey;
     };
@@ -56,6 +57,8 @@ public:
 
     // WindowSystem
     WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
+    // Logged as e.g. "FindWindow(claws-mail/Claws-mail, role compose) = 3".
+    std::optional<WindowHandle> findWindow(const WindowQuery& query) override;
     int bringToFront(WindowHandle window) override;
     int isWindowShown(WindowHandle window) override;
     int isMinimized(WindowHandle window) override;

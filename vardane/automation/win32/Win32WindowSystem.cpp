@@ -71,6 +71,22 @@ std::wstring windowTitle(HWND w)
     }
 }
 
+std::string toUtf8(const std::wstring& utf16)
+{
+    std::u32string text;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char32_t unit = static_cast<char16_t>(utf16[i]);
+        const char32_t next = i + 1 < utf16.size() ? static_cast<char16_t>(utf16[i + 1]) : 0;
+        if (unit >= 0xD800 && unit < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+            text.push_back(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+            ++i;
+        } else {
+            text.push_back(unit); // a lone surrogate becomes U+FFFD when encoded
+        }
+    }
+    return encodeUtf8(text);
+}
+
 std::wstring className(HWND w)
 {
     wchar_t buf[257] = {};
@@ -196,7 +212,8 @@ bool appendStrokes(const std::vector<KeyStroke>& keys, std::vector<INPUT>& out)
         case KeyStroke::Kind::Break:
             tap(out, VK_CANCEL);
             break;
-        case KeyStroke::Kind::AltChord: {
+        case KeyStroke::Kind::AltChord:
+        case KeyStroke::Kind::Chord: {
             WORD vk = 0;
             if (k.ch >= U'a' && k.ch <= U'z')
                 vk = static_cast<WORD>('A' + (k.ch - U'a'));
@@ -206,9 +223,20 @@ bool appendStrokes(const std::vector<KeyStroke>& keys, std::vector<INPUT>& out)
                 vk = static_cast<WORD>(k.ch);
             else
                 return false;
-            out.push_back(virtualKey(VK_MENU, false));
+            const unsigned modifiers =
+                k.kind == KeyStroke::Kind::AltChord ? unsigned{KeyStroke::Alt} : k.modifiers;
+            std::vector<WORD> held;
+            if (modifiers & KeyStroke::Ctrl)
+                held.push_back(VK_CONTROL);
+            if (modifiers & KeyStroke::Alt)
+                held.push_back(VK_MENU);
+            if (modifiers & KeyStroke::Shift)
+                held.push_back(VK_SHIFT);
+            for (WORD m : held)
+                out.push_back(virtualKey(m, false));
             tap(out, vk);
-            out.push_back(virtualKey(VK_MENU, true));
+            for (auto m = held.rbegin(); m != held.rend(); ++m)
+                out.push_back(virtualKey(*m, true));
             break;
         }
         case KeyStroke::Kind::Character:
@@ -259,6 +287,24 @@ public:
                 return fromHwnd(w);
         }
         return 0;
+    }
+
+    // Windows has window classes and owners, but no instance names or roles.
+    std::optional<WindowHandle> findWindow(const WindowQuery& query) override
+    {
+        if (!query.instance.empty() || !query.role.empty())
+            return std::nullopt;
+        for (HWND w : topLevelWindows()) {
+            if (!isCandidate(w))
+                continue;
+            if (query.owner != 0 && GetWindow(w, GW_OWNER) != toHwnd(query.owner))
+                continue;
+            if (!matchesPattern(query.className, toUtf8(className(w))) ||
+                !matchesPattern(query.title, toUtf8(windowTitle(w))))
+                continue;
+            return fromHwnd(w);
+        }
+        return WindowHandle{0};
     }
 
     int bringToFront(WindowHandle window) override

@@ -89,12 +89,13 @@ Connection::Connection(Display* display) : m_display(display), m_root(DefaultRoo
                            "UTF8_STRING",
                            "COMPOUND_TEXT",
                            "WM_STATE",
-                           "_TINDREL_AUTOMATION_TIME"};
+                           "_TINDREL_AUTOMATION_TIME",
+                           "WM_WINDOW_ROLE"};
     constexpr int count = sizeof names / sizeof names[0];
     Atom atoms[count] = {};
     XInternAtoms(display, const_cast<char**>(names), count, False, atoms);
-    m_atoms = {atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5], atoms[6],
-               atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12]};
+    m_atoms = {atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5],  atoms[6],
+               atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12], atoms[13]};
 
     // Window creation, mapping and the window manager's root properties
     // (client list, active window) all wake whoever waits on this connection.

@@ -33,6 +33,7 @@ struct Atoms
     Atom compoundText;
     Atom wmState;
     Atom timestamp; // a property of our own window, touched to learn the server time
+    Atom wmWindowRole;
 };
 
 // WM_STATE values (ICCCM).

@@ -204,6 +204,7 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
         switch (k.kind) {
         case KeyStroke::Kind::Character:
         case KeyStroke::Kind::AltChord:
+        case KeyStroke::Kind::Chord:
             s = keysymFor(k.ch);
             break;
         case KeyStroke::Kind::Enter:
@@ -226,6 +227,7 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
     std::vector<KeyCode> modifierCodes;
     std::vector<KeyCode> shiftCodes;
     std::vector<KeyCode> altCodes;
+    std::vector<KeyCode> controlCodes;
     if (XModifierKeymap* mods = XGetModifierMapping(m_display)) {
         for (int row = 0; row < 8; ++row)
             for (int i = 0; i < mods->max_keypermod; ++i) {
@@ -237,6 +239,8 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
                     shiftCodes.push_back(code);
                 if (row == Mod1MapIndex)
                     altCodes.push_back(code);
+                if (row == ControlMapIndex)
+                    controlCodes.push_back(code);
             }
         XFreeModifiermap(mods);
     }
@@ -246,8 +250,10 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
     std::vector<KeySym> missing;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         // Alt with a shifted key would be Alt+Shift, which opens no menu: a
-        // key that is only on a shifted level gets a binding of its own.
-        const bool unshiftedOnly = keys[i].kind == KeyStroke::Kind::AltChord;
+        // key that is only on a shifted level gets a binding of its own. A
+        // chord holds Shift only when it says so.
+        const bool unshiftedOnly =
+            keys[i].kind == KeyStroke::Kind::AltChord || keys[i].kind == KeyStroke::Kind::Chord;
         if (!find(map, syms[i], unshiftedOnly, &resolved[i]) &&
             std::find(missing.begin(), missing.end(), syms[i]) == missing.end())
             missing.push_back(syms[i]);
@@ -277,16 +283,30 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
     };
     const KeyCode shift = modifierKey(shiftCodes, {XK_Shift_L, XK_Shift_R});
     const KeyCode alt = modifierKey(altCodes, {XK_Alt_L, XK_Alt_R, XK_Meta_L});
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (resolved[i].shift && !shift) {
-            *error = "the keyboard map has no Shift key";
-            return false;
+    const KeyCode control = modifierKey(controlCodes, {XK_Control_L, XK_Control_R});
+    // The modifier keys a stroke holds, in the order they go down.
+    auto held = [&](const KeyStroke& k, const Key& key) {
+        std::vector<std::pair<KeyCode, const char*>> down;
+        if (k.kind == KeyStroke::Kind::Chord) {
+            if (k.modifiers & KeyStroke::Ctrl)
+                down.emplace_back(control, "Ctrl");
+            if (k.modifiers & KeyStroke::Alt)
+                down.emplace_back(alt, "Alt");
+            if (k.modifiers & KeyStroke::Shift)
+                down.emplace_back(shift, "Shift");
+        } else if (k.kind == KeyStroke::Kind::AltChord) {
+            down.emplace_back(alt, "Alt");
+        } else if (key.shift) {
+            down.emplace_back(shift, "Shift");
         }
-        if (keys[i].kind == KeyStroke::Kind::AltChord && !alt) {
-            *error = "the keyboard map has no Alt key";
-            return false;
-        }
-    }
+        return down;
+    };
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        for (const auto& [code, name] : held(keys[i], resolved[i]))
+            if (!code) {
+                *error = std::string("the keyboard map has no ") + name + " key";
+                return false;
+            }
 
     // Typing assumes the first group and no Caps Lock: undo both (and any
     // latched modifier) for the duration of the send.
@@ -312,18 +332,12 @@ bool Keyboard::send(const std::vector<KeyStroke>& keys, std::string* error)
         XTestFakeKeyEvent(m_display, code, False, CurrentTime);
     };
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const Key& key = resolved[i];
-        if (keys[i].kind == KeyStroke::Kind::AltChord) {
-            XTestFakeKeyEvent(m_display, alt, True, CurrentTime);
-            tap(key.code);
-            XTestFakeKeyEvent(m_display, alt, False, CurrentTime);
-        } else if (key.shift) {
-            XTestFakeKeyEvent(m_display, shift, True, CurrentTime);
-            tap(key.code);
-            XTestFakeKeyEvent(m_display, shift, False, CurrentTime);
-        } else {
-            tap(key.code);
-        }
+        const auto down = held(keys[i], resolved[i]);
+        for (const auto& d : down)
+            XTestFakeKeyEvent(m_display, d.first, True, CurrentTime);
+        tap(resolved[i].code);
+        for (auto d = down.rbegin(); d != down.rend(); ++d)
+            XTestFakeKeyEvent(m_display, d->first, False, CurrentTime);
     }
 
     if (lockedGroup)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -66,6 +67,7 @@ public:
     X11WindowSystem& operator=(const X11WindowSystem&) = delete;
 
     WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
+    std::optional<WindowHandle> findWindow(const WindowQuery& query) override;
     int bringToFront(WindowHandle window) override;
     int isWindowShown(WindowHandle window) override;
     int isMinimized(WindowHandle window) override;
@@ -89,6 +91,7 @@ private:
     bool exists(Window w) const;
     bool isReal(Window w) const;
     bool isDialog(Window w) const;
+    bool matches(Window w, const WindowQuery& query) const;
     bool focusInside(Window w) const;
     template <typename Matches> bool focusInsideAny(Matches matches) const;
     bool isActive(Window w, bool windowManager) const;
@@ -118,6 +121,8 @@ private:
         int minimized;
     };
     bool current(std::uint64_t generation);
+    template <typename Key, typename Accept>
+    Window topmost(std::map<Key, FoundMemo>& memos, const Key& key, Accept accept);
     StateMemo state(Window w);
 
     std::unique_ptr<Connection> m_x;
@@ -125,6 +130,9 @@ private:
     x11::Keyboard m_keyboard;
     std::uint64_t m_generation = 1; // counts the events received
     std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
+    std::map<std::tuple<std::string, std::string, std::string, std::string, WindowHandle>,
+             FoundMemo>
+        m_foundByQuery;
     std::map<Window, StateMemo> m_states;
     int m_wake = -1;   // eventfd: raised when news was read during a call
     int m_source = -1; // epoll over the connection and m_wake
@@ -278,30 +286,75 @@ bool X11WindowSystem::current(std::uint64_t generation)
     return generation == m_generation;
 }
 
-WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+// The topmost client the test accepts, kept in memos under key until the
+// server next reports a change.
+template <typename Key, typename Accept>
+Window X11WindowSystem::topmost(std::map<Key, FoundMemo>& memos, const Key& key, Accept accept)
 {
-    const auto key = std::make_pair(cls, title);
-    if (const auto memo = m_found.find(key);
-        memo != m_found.end() && current(memo->second.generation))
+    if (const auto memo = memos.find(key); memo != memos.end() && current(memo->second.generation))
         return memo->second.window;
     drainEvents();
     const auto generation = m_generation;
 
     Window found = None;
-    for (const Window w : clients()) {
-        const auto t = m_x->title(w);
-        if (!t || *t != title || !isReal(w))
-            continue;
-        if (cls == WindowClass::Dialog && !isDialog(w))
-            continue;
-        found = w;
-        break;
-    }
+    for (const Window w : clients())
+        if (accept(w)) {
+            found = w;
+            break;
+        }
     handleQueued(); // events that came during the walk make the answer stale at once
-    if (m_found.size() >= 64)
-        m_found.clear();
-    m_found[key] = {generation, found};
+    if (memos.size() >= 64)
+        memos.clear();
+    memos[key] = {generation, found};
     return found;
+}
+
+WindowHandle X11WindowSystem::findTopWindow(WindowClass cls, const std::string& title)
+{
+    return topmost(m_found, std::make_pair(cls, title), [&](Window w) {
+        const auto t = m_x->title(w);
+        return t && *t == title && isReal(w) && (cls != WindowClass::Dialog || isDialog(w));
+    });
+}
+
+bool X11WindowSystem::matches(Window w, const WindowQuery& query) const
+{
+    if (!query.title.empty()) {
+        const auto t = m_x->title(w);
+        if (!matchesPattern(query.title, t.value_or(std::string())))
+            return false;
+    }
+    if (!query.instance.empty() || !query.className.empty()) {
+        // WM_CLASS: the instance name, a NUL, the class name, a NUL.
+        Atom type = None;
+        const std::string both = m_x->bytes(w, XA_WM_CLASS, &type).value_or(std::string());
+        const auto split = both.find('\0');
+        const std::string instance = both.substr(0, split);
+        std::string cls = split == std::string::npos ? std::string() : both.substr(split + 1);
+        if (const auto end = cls.find('\0'); end != std::string::npos)
+            cls.resize(end);
+        if (!matchesPattern(query.instance, instance) || !matchesPattern(query.className, cls))
+            return false;
+    }
+    if (!query.role.empty()) {
+        Atom type = None;
+        const auto role = m_x->bytes(w, m_x->atoms().wmWindowRole, &type);
+        if (!matchesPattern(query.role, role.value_or(std::string())))
+            return false;
+    }
+    if (query.owner != 0) {
+        const auto owner = m_x->longs(w, XA_WM_TRANSIENT_FOR, XA_WINDOW);
+        if (owner.empty() || owner[0] != query.owner)
+            return false;
+    }
+    return isReal(w);
+}
+
+std::optional<WindowHandle> X11WindowSystem::findWindow(const WindowQuery& query)
+{
+    const auto key =
+        std::make_tuple(query.instance, query.className, query.role, query.title, query.owner);
+    return topmost(m_foundByQuery, key, [&](Window w) { return matches(w, query); });
 }
 
 int X11WindowSystem::bringToFront(WindowHandle id)
