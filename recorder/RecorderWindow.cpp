@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -36,6 +38,39 @@ constexpr int PlayDisplayMs = 100;
 QString seconds(double s)
 {
     return QStringLiteral("%1 sec.").arg(s, 0, 'f', 2);
+}
+
+enum class ButtonMark { Record, Stop, Play };
+
+// The marks people know from every recorder: a red dot, a black square and a
+// black triangle (the wizard's instructions name them by their colours).
+QIcon buttonIcon(ButtonMark mark)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    switch (mark) {
+    case ButtonMark::Record:
+        p.setBrush(QColor(0xd0, 0x10, 0x10));
+        p.drawEllipse(QRectF(5, 5, 22, 22));
+        break;
+    case ButtonMark::Stop:
+        p.setBrush(Qt::black);
+        p.drawRect(QRectF(7, 7, 18, 18));
+        break;
+    case ButtonMark::Play: {
+        QPainterPath triangle;
+        triangle.moveTo(8, 5);
+        triangle.lineTo(27, 16);
+        triangle.lineTo(8, 27);
+        triangle.closeSubpath();
+        p.fillPath(triangle, Qt::black);
+        break;
+    }
+    }
+    return QIcon(pixmap);
 }
 
 } // namespace
@@ -77,9 +112,9 @@ RecorderWindow::RecorderWindow(const RecorderOptions& options, QWidget* parent)
     m_meter = new LevelMeter(central);
     m_formatLabel = new QLabel(central);
     m_formatLabel->setObjectName(QStringLiteral("FormatLabel"));
-    m_record = new QPushButton(QStringLiteral("Record"), central);
-    m_stop = new QPushButton(QStringLiteral("Stop"), central);
-    m_play = new QPushButton(QStringLiteral("Play"), central);
+    m_record = new QPushButton(buttonIcon(ButtonMark::Record), QStringLiteral("Record"), central);
+    m_stop = new QPushButton(buttonIcon(ButtonMark::Stop), QStringLiteral("Stop"), central);
+    m_play = new QPushButton(buttonIcon(ButtonMark::Play), QStringLiteral("Play"), central);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_record, m_stop, m_play}) {
         b->setObjectName(b->text());
