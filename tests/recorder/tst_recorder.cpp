@@ -74,25 +74,35 @@ WavInfo readWav(const QString& path)
         frameRms.push_back(std::sqrt(energy / frame));
         result.loudestRms = std::max(result.loudestRms, frameRms.back());
     }
-    // Zero crossings counted with hysteresis: low noise at the edges of the
-    // tone does not count.
-    int crossings = 0;
-    std::size_t loud = 0;
+    // In each loud frame, zero crossings counted with hysteresis (low noise
+    // does not count), timed from the first to the last; the median over the
+    // frames, so that a frame spoilt by a gap in the capture does not count.
+    std::vector<double> frequencies;
     for (std::size_t f = 0; f < frameRms.size(); ++f) {
         if (frameRms[f] < 0.8 * result.loudestRms)
             continue;
-        ++loud;
         int sign = 0;
+        int crossings = 0;
+        std::size_t first = 0;
+        std::size_t last = 0;
         for (std::size_t i = f * frame; i < (f + 1) * frame; ++i) {
             const int now = samples[i] > 0.05f ? 1 : samples[i] < -0.05f ? -1 : 0;
-            if (now != 0 && sign != 0 && now != sign)
-                ++crossings;
+            if (now != 0 && sign != 0 && now != sign) {
+                if (crossings++ == 0)
+                    first = i;
+                last = i;
+            }
             if (now != 0)
                 sign = now;
         }
+        if (crossings >= 3)
+            frequencies.push_back((crossings - 1) / 2.0 / (double(last - first) / info.samplerate));
     }
-    if (loud > 0)
-        result.frequency = crossings / 2.0 / (double(loud * frame) / info.samplerate);
+    if (!frequencies.empty()) {
+        std::nth_element(frequencies.begin(), frequencies.begin() + frequencies.size() / 2,
+                         frequencies.end());
+        result.frequency = frequencies[frequencies.size() / 2];
+    }
     return result;
 }
 
