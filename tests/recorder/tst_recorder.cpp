@@ -77,9 +77,11 @@ WavInfo readWav(const QString& path)
     // In each loud frame, zero crossings counted with hysteresis (low noise
     // does not count), timed from the first to the last; the median over the
     // frames, so that a frame spoilt by a gap in the capture does not count.
+    // Loud is half the loudest frame: a compressed tone starts with a frame
+    // up to half again as loud as the rest, which must not be all there is.
     std::vector<double> frequencies;
     for (std::size_t f = 0; f < frameRms.size(); ++f) {
-        if (frameRms[f] < 0.8 * result.loudestRms)
+        if (frameRms[f] < 0.5 * result.loudestRms)
             continue;
         int sign = 0;
         int crossings = 0;
