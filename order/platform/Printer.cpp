@@ -8,7 +8,27 @@
 #include <QPrinterInfo>
 #include <QWidget>
 
+#if defined(ORDER_PRINTS_THROUGH_CUPS)
+#include <cups/cups.h>
+#endif
+
 namespace orderapp::platform {
+
+namespace {
+
+// Whether the print system took the page just sent. Qt hands it to CUPS as the last step of
+// ending the painter and does not look at the answer (a queue that rejects jobs, a scheduler
+// that has gone away); CUPS keeps the status of each thread's last request.
+bool JobTaken()
+{
+#if defined(ORDER_PRINTS_THROUGH_CUPS)
+    return cupsLastError() < IPP_STATUS_REDIRECTION_OTHER_SITE;
+#else
+    return true;
+#endif
+}
+
+} // namespace
 
 QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution)
 {
@@ -46,8 +66,8 @@ bool PaintClientArea(QWidget* window, QPrinter& printer)
         return false;
     // The print system takes jobs for a stopped printer and holds them without a word; the
     // customer is told instead, so that the sheet can be printed elsewhere.
-    if (printer.outputFormat() == QPrinter::NativeFormat &&
-        QPrinterInfo::printerInfo(printer.printerName()).state() == QPrinter::Error)
+    const bool native = printer.outputFormat() == QPrinter::NativeFormat;
+    if (native && QPrinterInfo::printerInfo(printer.printerName()).state() == QPrinter::Error)
         return false;
     QPainter painter;
     // A printer that cannot start a job (no such printer, an output file that cannot be
@@ -60,7 +80,7 @@ bool PaintClientArea(QWidget* window, QPrinter& printer)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     // grab() gives device pixels; draw them at the window's logical size.
     painter.drawPixmap(QRect(QPoint(0, 0), window->size()), image);
-    return painter.end() && printer.printerState() != QPrinter::Error;
+    return painter.end() && printer.printerState() != QPrinter::Error && (!native || JobTaken());
 }
 
 } // namespace orderapp::platform

@@ -166,8 +166,8 @@ private slots:
 
     void printsThroughQueue_data();
     void printsThroughQueue();
-    void stoppedPrinter_data() { printsThroughQueue_data(); }
-    void stoppedPrinter();
+    void printerNotTakingJobs_data();
+    void printerNotTakingJobs();
     void noPrinterAtAll_data() { printsThroughQueue_data(); }
     void noPrinterAtAll();
 
@@ -321,16 +321,33 @@ void TestOrderPrintCups::printsThroughQueue()
     }
 }
 
-void TestOrderPrintCups::stoppedPrinter()
+// A stopped printer would hold the job; a queue that rejects jobs refuses it when it is sent.
+void TestOrderPrintCups::printerNotTakingJobs_data()
 {
+    QTest::addColumn<bool>("isFax");
+    QTest::addColumn<QByteArray>("outOfService");
+    QTest::addColumn<QByteArray>("backInService");
+    for (const bool isFax : {false, true}) {
+        const char* window = isFax ? "fax" : "phone";
+        QTest::addRow("%s, stopped", window)
+            << isFax << QByteArray("cupsdisable") << QByteArray("cupsenable");
+        QTest::addRow("%s, rejecting jobs", window)
+            << isFax << QByteArray("cupsreject") << QByteArray("cupsaccept");
+    }
+}
+
+void TestOrderPrintCups::printerNotTakingJobs()
+{
+    QFETCH(QByteArray, outOfService);
+    QFETCH(QByteArray, backInService);
     QPushButton* action = nullptr;
     QList<QWidget*> buttons;
     QLineEdit* typed = nullptr;
     QWidget* window = showWindow(&action, &buttons, &typed);
-    QVERIFY(cups->run("cupsdisable", {Queue}));
+    QVERIFY(cups->run(outOfService.constData(), {Queue}));
 
     QTest::mouseClick(action, Qt::LeftButton);
-    QVERIFY(cups->run("cupsenable", {Queue}));
+    QVERIFY(cups->run(backInService.constData(), {Queue}));
     QVERIFY(dialogSeen && queueOffered);
     QCOMPARE(fixture->messages.shown.size(), 1);
     const ShownMessage m = fixture->messages.shown.front();
