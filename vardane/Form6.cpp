@@ -181,6 +181,13 @@ void endSavedNotice()
 
 } // namespace
 
+void Form6::closeEvent(QCloseEvent* event)
+{
+    // Closed while the saved notice is still up: the notice would bring this window back.
+    endSavedNotice();
+    WizardWindow::closeEvent(event);
+}
+
 void Form6::Command2_Click()
 {
     AttachVoiceFile();

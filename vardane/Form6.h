@@ -39,6 +39,9 @@ public slots:
     void Timer1_Timer();
     void Timer2_Timer();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void RunSequence(ComposeKind kind, automation::WindowHandle compose, const QString& path);
 };

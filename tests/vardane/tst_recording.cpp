@@ -53,6 +53,7 @@ private slots:
     void saveTypesThePathAndClosesTheRecorder();
     void saveIntoAFolderWithCommandCharacters();
     void saveWhileTheLastSavedNoticeIsUp();
+    void closingTheAttachWindowEndsTheSavedNotice();
     void saveThatWritesNoFileIsNotReportedAsSaved();
     void saveDialogThatNeverAppearsIsGivenUp();
 
@@ -361,6 +362,18 @@ void TestRecording::saveWhileTheLastSavedNoticeIsUp()
     QVERIFY(form9().isVisible());
     QVERIFY(form6().isVisible());
     QVERIFY(form9().Timer1->isActive());
+}
+
+void TestRecording::closingTheAttachWindowEndsTheSavedNotice()
+{
+    recordAndNext();
+    form3().Command2->click();
+    QVERIFY(form9().isVisible() && form6().isVisible());
+    form6().close();
+    QVERIFY(!form9().isVisible());
+    QVERIFY(!form9().Timer1->isActive()); // it would show the closed window again
+    QVERIFY(!form6().isVisible());
+    QVERIFY(form1().isVisible());
 }
 
 void TestRecording::saveThatWritesNoFileIsNotReportedAsSaved()
