@@ -75,12 +75,14 @@ QIcon buttonIcon(ButtonMark mark)
 
 } // namespace
 
-RecorderOptions RecorderOptions::fromEnvironment()
+RecorderOptions RecorderOptions::fromEnvironment(const QString& programName)
 {
     RecorderOptions options;
     const QString autoRecord = qEnvironmentVariable("TINDREL_RECORDER_AUTORECORD");
     options.autoRecord = !autoRecord.isEmpty() && autoRecord != QLatin1String("0");
     options.folder = QDir::currentPath();
+    options.offerLeftSounds =
+        !options.autoRecord && QFileInfo(programName).fileName() != QLatin1String("Sndrec32.exe");
     return options;
 }
 
@@ -330,6 +332,83 @@ void RecorderWindow::showEvent(QShowEvent* event)
         m_autoRecordDone = true;
         QTimer::singleShot(0, this, &RecorderWindow::record);
     }
+    if (m_options.offerLeftSounds && !m_leftSoundsOffered) {
+        m_leftSoundsOffered = true;
+        QTimer::singleShot(0, this, &RecorderWindow::offerLeftSounds);
+    }
+}
+
+void RecorderWindow::offerLeftSounds()
+{
+    m_leftSounds = findLeftSounds();
+    offerNextLeftSound();
+}
+
+void RecorderWindow::offerNextLeftSound()
+{
+    if (m_leftQuestion || m_leftSounds.isEmpty())
+        return;
+    const LeftSound left = m_leftSounds.takeFirst();
+    auto* box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Sound Recorder"),
+        QStringLiteral("Sound Recorder did not end properly while it held a sound that was not "
+                       "saved: %1 long, last recorded on %2.\n\n"
+                       "Open it as a new sound, so that you can play it and save it?")
+            .arg(recorder::seconds(left.seconds),
+                 QLocale().toString(left.lastWritten, QLocale::ShortFormat)),
+        QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("LeftSoundQuestion"));
+    QPushButton* open = box->addButton(QStringLiteral("&Open"), QMessageBox::AcceptRole);
+    QPushButton* discard = box->addButton(QStringLiteral("&Delete"), QMessageBox::DestructiveRole);
+    QPushButton* keep = box->addButton(QStringLiteral("&Keep for Later"), QMessageBox::RejectRole);
+    box->setDefaultButton(open);
+    box->setEscapeButton(keep);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(true);
+    // Escape and the close box click the Keep button.
+    auto clicked = std::make_shared<const QAbstractButton*>(keep);
+    connect(box, &QMessageBox::buttonClicked, this,
+            [clicked](const QAbstractButton* button) { *clicked = button; });
+    connect(box, &QDialog::finished, this, [this, left, clicked, open, discard] {
+        leftSoundAnswered(left, *clicked == open, *clicked == discard);
+    });
+    m_leftQuestion = box;
+    log({QStringLiteral("left"), QStringLiteral("asked"), left.path});
+    box->show();
+}
+
+void RecorderWindow::leftSoundAnswered(const LeftSound& left, bool open, bool discard)
+{
+    m_leftQuestion = nullptr;
+    if (discard) {
+        log({QStringLiteral("left"), QStringLiteral("deleted"), left.path});
+        discardLeftSound(left);
+    } else if (!open) {
+        log({QStringLiteral("left"), QStringLiteral("kept"), left.path});
+        left.lock->unlock(); // for the next start to find
+    } else {
+        // One sound at a time: the others wait for the next start.
+        m_leftSounds.clear();
+        auto sound = std::make_unique<WorkingSound>();
+        const QString why = loadSound(left.path, *sound);
+        if (!why.isEmpty()) {
+            log({QStringLiteral("left"), QStringLiteral("unreadable"), left.path, why});
+            showMessage(QStringLiteral("The sound left behind cannot be read (%1). It stays where "
+                                       "it is:\n%2")
+                            .arg(why, QDir::toNativeSeparators(left.path)));
+            return;
+        }
+        stop();
+        m_sound = std::move(sound);
+        m_filePath.clear();
+        m_modified = true;
+        setSoundName(Untitled);
+        discardLeftSound(left);
+        log({QStringLiteral("left"), QStringLiteral("opened"), left.path, lengthText()});
+        updateStatus();
+        return;
+    }
+    offerNextLeftSound();
 }
 
 void RecorderWindow::closeEvent(QCloseEvent* event)

@@ -38,8 +38,13 @@ struct RecorderOptions
 {
     bool autoRecord = false; // press Record as soon as the window is shown
     QString folder;          // where the file dialogs start; relative names are taken from here
-    // TINDREL_RECORDER_AUTORECORD (any value but empty or 0) and the current folder.
-    static RecorderOptions fromEnvironment();
+    // Once shown, offer the sounds that recorders which did not end left behind. For a person;
+    // a program that drives the recorder with keys expects nothing but the recorder's windows.
+    bool offerLeftSounds = false;
+    // TINDREL_RECORDER_AUTORECORD (any value but empty or 0) and the current folder; left
+    // sounds are offered unless the program runs under the name the voice wizard starts, or
+    // records by itself.
+    static RecorderOptions fromEnvironment(const QString& programName);
 };
 
 class RecorderWindow : public QMainWindow
@@ -63,6 +68,8 @@ public:
     SaveChangesQuestion* question() const { return m_question; }
     // The message on show, if any.
     QMessageBox* message() const { return m_message; }
+    // The question about a sound left behind, while it is asked.
+    QMessageBox* leftSoundQuestion() const { return m_leftQuestion; }
 
 public slots:
     void record();
@@ -74,6 +81,9 @@ public slots:
     void openSaveAs();
     void save();
     void exitProgram(); // asks first when the sound is not saved
+    // Asks about each sound that recorders which did not end left behind, the newest first:
+    // open it as a new, unsaved sound, delete it, or keep it for later.
+    void offerLeftSounds();
 
 signals:
     // The recorder is done; the program ends.
@@ -96,6 +106,8 @@ private:
     void firstCaptured();
     void captured();
     void playingEnded(const QString& reason);
+    void offerNextLeftSound();
+    void leftSoundAnswered(const LeftSound& left, bool open, bool discard);
     void showMessage(const QString& text, QWidget* owner = nullptr);
     void setSoundName(const QString& name);
     void updateStatus();
@@ -110,6 +122,7 @@ private:
     bool m_modified = false;
     bool m_leaving = false;
     bool m_autoRecordDone = false;
+    bool m_leftSoundsOffered = false;
     std::function<void()> m_afterSave; // what waits for the sound to be saved
     std::function<void()> m_afterQuestion;
 
@@ -131,6 +144,8 @@ private:
     QPointer<SaveAsDialog> m_saveAs;
     QPointer<SaveChangesQuestion> m_question;
     QPointer<QMessageBox> m_message;
+    QPointer<QMessageBox> m_leftQuestion;
+    QList<LeftSound> m_leftSounds; // still to be asked about
 };
 
 } // namespace recorder

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <sndfile.h>
@@ -119,29 +121,59 @@ void WorkingSound::close()
     if (m_sound)
         sf_close(m_sound);
     m_sound = nullptr;
-    m_file.reset();
+    // The file goes before its lock.
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+    m_path.clear();
+    m_lock.reset();
     m_frames = 0;
 }
+
+namespace {
+
+const QString WorkingPattern = QStringLiteral("sound-recorder-*.wav");
+
+QString lockOf(const QString& path)
+{
+    return path + QStringLiteral(".lock");
+}
+
+} // namespace
 
 bool WorkingSound::create(int sampleRate, QString* error)
 {
     close();
-    m_file = std::make_unique<QTemporaryFile>(
-        QDir(QDir::tempPath()).filePath(QStringLiteral("sound-recorder-XXXXXX.wav")));
-    if (!m_file->open()) {
-        *error = m_file->errorString();
-        m_file.reset();
-        return false;
+    // A free name, locked before the file is made.
+    const QDir folder(QDir::tempPath());
+    for (int attempt = 0; attempt < 16 && m_path.isEmpty(); ++attempt) {
+        const QString path =
+            folder.filePath(WorkingPattern)
+                .replace(QLatin1Char('*'),
+                         QString::number(QRandomGenerator::global()->generate64(), 36));
+        auto lock = std::make_unique<QLockFile>(lockOf(path));
+        if (!lock->tryLock(0)) {
+            *error = QStringLiteral("%1 cannot be locked").arg(QDir::toNativeSeparators(path));
+            continue;
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                       QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+            *error = file.errorString();
+            continue;
+        }
+        m_path = path;
+        m_lock = std::move(lock);
     }
+    if (m_path.isEmpty())
+        return false;
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    // A descriptor of its own: the temporary file object only names the file.
-    m_sound = sf_open(QFile::encodeName(m_file->fileName()).constData(), SFM_WRITE, &info);
+    m_sound = sf_open(QFile::encodeName(m_path).constData(), SFM_WRITE, &info);
     if (!m_sound) {
         *error = QString::fromUtf8(sf_strerror(nullptr));
-        m_file.reset();
+        close();
         return false;
     }
     // The header follows every write: the file on disk is always whole.
@@ -307,6 +339,37 @@ QString loadSound(const QString& path, WorkingSound& into)
     }
     sf_close(in);
     return error;
+}
+
+QList<LeftSound> findLeftSounds()
+{
+    QList<LeftSound> left;
+    const QDir folder(QDir::tempPath());
+    for (const QFileInfo& file : folder.entryInfoList({WorkingPattern}, QDir::Files, QDir::Time)) {
+        // A running recorder holds the lock; one that did not end left it
+        // stale, and the lock file says so.
+        auto lock = std::make_shared<QLockFile>(lockOf(file.filePath()));
+        if (!lock->tryLock(0))
+            continue;
+        SF_INFO info{};
+        SNDFILE* sound = sf_open(QFile::encodeName(file.filePath()).constData(), SFM_READ, &info);
+        if (sound)
+            sf_close(sound);
+        if (sound && info.frames > 0 && info.samplerate > 0)
+            left.append({file.filePath(), file.lastModified(),
+                         double(info.frames) / info.samplerate, lock});
+        else if (sound || file.size() == 0)
+            discardLeftSound({file.filePath(), {}, 0, lock});
+        // Anything else is not removed without a person seeing it.
+    }
+    return left;
+}
+
+void discardLeftSound(const LeftSound& sound)
+{
+    QFile::remove(sound.path);
+    if (sound.lock)
+        sound.lock->unlock();
 }
 
 } // namespace recorder

@@ -4,9 +4,10 @@
 // in a temporary file while it is recorded), and files read and written
 // through libsndfile.
 
+#include <QDateTime>
 #include <QList>
+#include <QLockFile>
 #include <QString>
-#include <QTemporaryFile>
 
 #include <memory>
 #include <vector>
@@ -52,7 +53,9 @@ private:
 // The sound being worked on: mono, 16-bit PCM, in a temporary WAV file that
 // grows while recording (memory stays flat). The data and the file's header
 // are written as they come (a crash of the program loses nothing written);
-// flush() also has the system put them on the disk.
+// flush() also has the system put them on the disk. The file has a lock
+// beside it, held from before the file is made until after it is removed, so
+// that a file whose lock is free was left by a recorder that did not end.
 class WorkingSound
 {
 public:
@@ -72,12 +75,13 @@ public:
     int sampleRate() const { return m_sampleRate; }
     qint64 frames() const { return m_frames; }
     double seconds() const { return m_sampleRate > 0 ? double(m_frames) / m_sampleRate : 0; }
-    QString path() const { return m_file ? m_file->fileName() : QString(); }
+    QString path() const { return m_path; }
 
 private:
     void close();
 
-    std::unique_ptr<QTemporaryFile> m_file;
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
     sf_private_tag* m_sound = nullptr;
     int m_sampleRate = 0;
     qint64 m_frames = 0;
@@ -93,5 +97,22 @@ QString saveSound(const WorkingSound& sound, const QString& path, const SoundFor
 // Reads the sound file at path into a new working sound (mixed down to
 // mono). An empty string on success, otherwise why it is not a sound.
 QString loadSound(const QString& path, WorkingSound& into);
+
+// A working sound that a recorder left behind when it did not end (it crashed,
+// or the machine went down). Its lock is held while this lives, so that no
+// other recorder offers it as well.
+struct LeftSound
+{
+    QString path;
+    QDateTime lastWritten;
+    double seconds = 0;
+    std::shared_ptr<QLockFile> lock;
+};
+
+// The working sounds left in the temporary folder, the newest first. Those
+// with nothing in them are removed on the way.
+QList<LeftSound> findLeftSounds();
+// Removes a left working sound for good.
+void discardLeftSound(const LeftSound& sound);
 
 } // namespace recorder

@@ -30,7 +30,12 @@ int main(int argc, char** argv)
                      qPrintable(QDir::toNativeSeparators(logFile)), qPrintable(why));
     classic::log({QStringLiteral("start"), QString::number(QCoreApplication::applicationPid())});
 
-    recorder::RecorderWindow window(recorder::RecorderOptions::fromEnvironment());
+    recorder::RecorderOptions options =
+        recorder::RecorderOptions::fromEnvironment(QString::fromLocal8Bit(argv[0]));
+    // A file to open comes first; what was left behind is offered at a later start.
+    if (argc > 1)
+        options.offerLeftSounds = false;
+    recorder::RecorderWindow window(options);
     QObject::connect(&window, &recorder::RecorderWindow::exitRequested, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -146,6 +147,8 @@ private slots:
     void keysQueuedForAClosedDialogGoWhereTheKeyboardIs();
     void leavingWithUnsavedRecordingAsks_data();
     void leavingWithUnsavedRecordingAsks();
+    void soundLeftByAKilledRecorderIsOffered_data();
+    void soundLeftByAKilledRecorderIsOffered();
 
 private:
     void start(bool autoRecord);
@@ -620,6 +623,87 @@ void TestRecorder::leavingWithUnsavedRecordingAsks()
         QVERIFY(!log().contains(QStringLiteral("exit")));
     }
     QCOMPARE(QFile::exists(path), savesFirst);
+}
+
+void TestRecorder::soundLeftByAKilledRecorderIsOffered_data()
+{
+    QTest::addColumn<char>("answer"); // 'o' open, 'k' keep for later, 'd' delete
+    QTest::newRow("Enter: opened") << 'o';
+    QTest::newRow("Escape: kept for later") << 'k';
+    QTest::newRow("Alt+D: deleted") << 'd';
+}
+
+// The recorder program killed while it records leaves its sound behind; a
+// person who starts the recorder again is asked about it.
+void TestRecorder::soundLeftByAKilledRecorderIsOffered()
+{
+    QFETCH(char, answer);
+    const QByteArray temp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(m_dir->path()));
+    const auto restore = qScopeGuard([&] {
+        if (temp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", temp);
+    });
+
+    QProcess killed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TINDREL_RECORDER_AUTORECORD"), QStringLiteral("1"));
+    killed.setProcessEnvironment(env);
+    killed.start(QStringLiteral(RECORDER_PROGRAM), {});
+    QVERIFY(killed.waitForStarted(Wait));
+    const auto stopIt = qScopeGuard([&] {
+        killed.kill();
+        killed.waitForFinished(Wait);
+    });
+    QString working;
+    const bool recorded = QTest::qWaitFor(
+        [&] {
+            const QStringList found =
+                QDir(m_dir->path()).entryList({QStringLiteral("sound-recorder-*.wav")});
+            working = found.size() == 1 ? m_dir->filePath(found.front()) : QString();
+            const WavInfo wav = readWav(working);
+            return wav.ok && wav.frames >= 1.5 * wav.sampleRate;
+        },
+        20000);
+    QVERIFY2(recorded, qPrintable(working));
+    QVERIFY(findLeftSounds().isEmpty()); // its recorder is still running
+    killed.kill();
+    QVERIFY(killed.waitForFinished(Wait));
+
+    RecorderOptions options;
+    options.folder = m_dir->path();
+    options.offerLeftSounds = true;
+    m_window = std::make_unique<RecorderWindow>(options);
+    m_window->show();
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->leftSoundQuestion(), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeModalWidget(),
+                              static_cast<QWidget*>(m_window->leftSoundQuestion()), Wait);
+    QVERIFY(answer == 'o' ? enter() : answer == 'k' ? escape() : alt('d'));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->leftSoundQuestion(), Wait);
+
+    if (answer != 'o') {
+        QVERIFY(!m_window->hasRecording());
+        QCOMPARE(QFileInfo::exists(working), answer == 'k');
+        // Kept: asked about again at the next start.
+        QCOMPARE(findLeftSounds().size(), answer == 'k' ? 1 : 0);
+        return;
+    }
+    // A new sound that is not saved yet, which saves like any recording.
+    QVERIFY(m_window->seconds() >= 1.5);
+    QVERIFY(m_window->isModified());
+    QVERIFY(waitActive(RecorderTitle));
+    QVERIFY(!QFileInfo::exists(working));
+    QVERIFY(!QFileInfo::exists(working + QStringLiteral(".lock")));
+    const QString path = m_dir->filePath(QStringLiteral("found again.wav"));
+    saveAs(path);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->saveAsDialog(), Wait);
+    const WavInfo wav = readWav(path);
+    QVERIFY(wav.ok && wav.frames >= 1.5 * wav.sampleRate);
+    QVERIFY(!m_window->isModified());
 }
 
 STANDIN_TEST_MAIN(TestRecorder)
