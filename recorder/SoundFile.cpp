@@ -5,6 +5,7 @@
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <sndfile.h>
 #include <soxr.h>
@@ -138,16 +139,30 @@ QString lockOf(const QString& path)
     return path + QStringLiteral(".lock");
 }
 
+// Where working sounds are kept: the user's cache folder, which outlives a
+// restart of the machine (the temporary folder may be emptied then); the
+// temporary folder when the cache folder cannot be made.
+QStringList workingFolders()
+{
+    QStringList folders;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!cache.isEmpty() && QDir().mkpath(cache + QStringLiteral("/tindrel-recorder")))
+        folders.append(cache + QStringLiteral("/tindrel-recorder"));
+    folders.append(QDir::tempPath());
+    return folders;
+}
+
 } // namespace
 
 bool WorkingSound::create(int sampleRate, QString* error)
 {
     close();
     // A free name, locked before the file is made.
-    const QDir folder(QDir::tempPath());
+    const QStringList folders = workingFolders();
     for (int attempt = 0; attempt < 16 && m_path.isEmpty(); ++attempt) {
         const QString path =
-            folder.filePath(WorkingPattern)
+            QDir(folders.at(std::min<qsizetype>(attempt / 8, folders.size() - 1)))
+                .filePath(WorkingPattern)
                 .replace(QLatin1Char('*'),
                          QString::number(QRandomGenerator::global()->generate64(), 36));
         auto lock = std::make_unique<QLockFile>(lockOf(path));
@@ -343,9 +358,14 @@ QString loadSound(const QString& path, WorkingSound& into)
 
 QList<LeftSound> findLeftSounds()
 {
+    QFileInfoList files;
+    for (const QString& folder : workingFolders())
+        files += QDir(folder).entryInfoList({WorkingPattern}, QDir::Files);
+    std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
+        return a.lastModified() > b.lastModified();
+    });
     QList<LeftSound> left;
-    const QDir folder(QDir::tempPath());
-    for (const QFileInfo& file : folder.entryInfoList({WorkingPattern}, QDir::Files, QDir::Time)) {
+    for (const QFileInfo& file : files) {
         // A running recorder holds the lock; one that did not end left it
         // stale, and the lock file says so.
         auto lock = std::make_shared<QLockFile>(lockOf(file.filePath()));

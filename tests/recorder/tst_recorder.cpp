@@ -638,14 +638,21 @@ void TestRecorder::soundLeftByAKilledRecorderIsOffered_data()
 void TestRecorder::soundLeftByAKilledRecorderIsOffered()
 {
     QFETCH(char, answer);
+    // The working sounds of this test's recorders, and only those, are in
+    // the cache folder (or else the temporary folder) made here.
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
     const QByteArray temp = qgetenv("TMPDIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir->path()));
     qputenv("TMPDIR", QFile::encodeName(m_dir->path()));
     const auto restore = qScopeGuard([&] {
-        if (temp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", temp);
+        for (const auto& [name, value] : {std::pair{"XDG_CACHE_HOME", cache}, {"TMPDIR", temp}}) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
     });
+    const QString working = m_dir->filePath(QStringLiteral("tindrel-recorder"));
 
     QProcess killed;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -657,13 +664,13 @@ void TestRecorder::soundLeftByAKilledRecorderIsOffered()
         killed.kill();
         killed.waitForFinished(Wait);
     });
-    QString working;
+    QString left;
     const bool recorded = QTest::qWaitFor(
         [&] {
-            const QStringList found =
-                QDir(m_dir->path()).entryList({QStringLiteral("sound-recorder-*.wav")});
-            working = found.size() == 1 ? m_dir->filePath(found.front()) : QString();
-            const WavInfo wav = readWav(working);
+            const QDir folder(working); // listed afresh each time
+            const QStringList found = folder.entryList({QStringLiteral("sound-recorder-*.wav")});
+            left = found.size() == 1 ? folder.filePath(found.front()) : QString();
+            const WavInfo wav = readWav(left);
             return wav.ok && wav.frames >= 1.5 * wav.sampleRate;
         },
         20000);
@@ -685,7 +692,7 @@ void TestRecorder::soundLeftByAKilledRecorderIsOffered()
 
     if (answer != 'o') {
         QVERIFY(!m_window->hasRecording());
-        QCOMPARE(QFileInfo::exists(working), answer == 'k');
+        QCOMPARE(QFileInfo::exists(left), answer == 'k');
         // Kept: asked about again at the next start.
         QCOMPARE(findLeftSounds().size(), answer == 'k' ? 1 : 0);
         return;
@@ -694,8 +701,8 @@ void TestRecorder::soundLeftByAKilledRecorderIsOffered()
     QVERIFY(m_window->seconds() >= 1.5);
     QVERIFY(m_window->isModified());
     QVERIFY(waitActive(RecorderTitle));
-    QVERIFY(!QFileInfo::exists(working));
-    QVERIFY(!QFileInfo::exists(working + QStringLiteral(".lock")));
+    QVERIFY(!QFileInfo::exists(left));
+    QVERIFY(!QFileInfo::exists(left + QStringLiteral(".lock")));
     const QString path = m_dir->filePath(QStringLiteral("found again.wav"));
     saveAs(path);
     if (QTest::currentTestFailed())
