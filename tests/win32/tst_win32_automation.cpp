@@ -595,6 +595,13 @@ void testBreak(WindowSystem& ws, StandIn& s)
     check(line == "break " + utf8(standin::OtherTitle), "the Break key arrives",
           line ? *line : "(nothing)");
     checkNoModifierDown("\"{BREAK}\"");
+
+    section("a Ctrl chord");
+    check(ws.sendKeys(notation("{CTRL+A}")), "\"{CTRL+A}\" sent");
+    const auto chord = s.log->next("char ");
+    check(chord == "char " + utf8(standin::OtherTitle) + " U+0001",
+          "it arrives as its control character", chord ? *chord : "(nothing)");
+    checkNoModifierDown("\"{CTRL+A}\"");
 }
 
 void testHungProgram(WindowSystem& ws, StandIn& s)
