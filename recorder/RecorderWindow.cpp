@@ -246,10 +246,14 @@ void RecorderWindow::record()
         why = m_input->start(fresh ? fresh.get() : m_sound.get());
     if (!why.isEmpty()) {
         log({QStringLiteral("record"), QStringLiteral("failed"), why});
-        showMessage(QStringLiteral("Sound Recorder cannot record: %1.\n\n"
-                                   "Check that a microphone is connected and that the "
-                                   "desktop's sound server is running, then click Record again.")
-                        .arg(why));
+        showMessage(QStringLiteral("Sound Recorder cannot record: %1.\n\n%2")
+                        .arg(why, soundServerFound()
+                                      ? QStringLiteral("Check that a microphone is connected and "
+                                                       "switched on, then click Record again.")
+                                      : QStringLiteral("Start the sound server (or check its "
+                                                       "settings), then close Sound Recorder and "
+                                                       "open it again: it finds the sound server "
+                                                       "when it starts.")));
         updateStatus();
         return;
     }

@@ -99,12 +99,18 @@ SoundInput::~SoundInput()
     }
 }
 
+bool soundServerFound()
+{
+    return !QMediaDevices::audioOutputs().isEmpty() || !QMediaDevices::audioInputs().isEmpty();
+}
+
 QString SoundInput::start(WorkingSound* sound)
 {
     stop();
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull())
-        return QStringLiteral("there is no microphone, or the sound server is not running");
+        return soundServerFound() ? QStringLiteral("there is no microphone")
+                                  : QStringLiteral("the desktop's sound server cannot be reached");
     m_format = monoInt16(sound->sampleRate());
     if (!device.isFormatSupported(m_format))
         m_format = device.preferredFormat();

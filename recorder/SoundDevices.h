@@ -23,6 +23,12 @@ class Resampler;
 class SoundReader;
 class WorkingSound;
 
+// Whether the sound server was found: it lists some device (a server always
+// has an output, if only a silent one). Qt Multimedia connects to the server
+// once, when the program first asks for sound; a server started later is not
+// found until the program is started again.
+bool soundServerFound();
+
 class SoundInput : public QObject
 {
     Q_OBJECT

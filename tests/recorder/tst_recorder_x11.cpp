@@ -232,6 +232,9 @@ void TestRecorderX11::noSoundServerSaysSoOnRecord()
     Desktop& x = *m_desktop;
     QVERIFY(waitLogPrefix(QStringLiteral("record\tfailed\t")));
     QVERIFY(!log().contains(QStringLiteral("record\tstart")));
+    // Not taken for a missing microphone.
+    QVERIFY(log().contains(
+        QStringLiteral("record\tfailed\tthe desktop's sound server cannot be reached")));
     closeMessage();
     if (QTest::currentTestFailed())
         return;
