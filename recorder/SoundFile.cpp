@@ -134,9 +134,13 @@ namespace {
 
 const QString WorkingPattern = QStringLiteral("sound-recorder-*.wav");
 
-QString lockOf(const QString& path)
+// The lock of a working sound. Stale only when the program that took it has
+// ended: never by its age, since a recording may go on for hours.
+std::unique_ptr<QLockFile> lockOf(const QString& path)
 {
-    return path + QStringLiteral(".lock");
+    auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);
+    return lock;
 }
 
 // Where working sounds are kept: the user's cache folder, which outlives a
@@ -165,7 +169,7 @@ bool WorkingSound::create(int sampleRate, QString* error)
                 .filePath(WorkingPattern)
                 .replace(QLatin1Char('*'),
                          QString::number(QRandomGenerator::global()->generate64(), 36));
-        auto lock = std::make_unique<QLockFile>(lockOf(path));
+        std::unique_ptr<QLockFile> lock = lockOf(path);
         if (!lock->tryLock(0)) {
             *error = QStringLiteral("%1 cannot be locked").arg(QDir::toNativeSeparators(path));
             continue;
@@ -368,7 +372,7 @@ QList<LeftSound> findLeftSounds()
     for (const QFileInfo& file : files) {
         // A running recorder holds the lock; one that did not end left it
         // stale, and the lock file says so.
-        auto lock = std::make_shared<QLockFile>(lockOf(file.filePath()));
+        std::shared_ptr<QLockFile> lock = lockOf(file.filePath());
         if (!lock->tryLock(0))
             continue;
         SF_INFO info{};
