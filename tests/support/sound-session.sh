@@ -8,7 +8,8 @@
 # play speech into "virt" (paplay --device=virt FILE) and a program recording
 # from the default input records it. The command gets PULSE_SERVER pointing
 # at the server and XDG_RUNTIME_DIR (the one it already has, else a fresh
-# one); SOUND_SESSION_SINK and SOUND_SESSION_SOURCE name the two devices.
+# one), and XDG_CACHE_HOME in the session's folder; SOUND_SESSION_SINK and
+# SOUND_SESSION_SOURCE name the two devices.
 set -u
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sound-session.XXXXXX")
@@ -63,6 +64,12 @@ pactl set-default-sink virt && pactl set-default-source virtmic || exit 1
 # the loopback keeps it busy, and suspending and resuming it once starts its
 # clock afresh.
 pactl suspend-sink virt 1 && pactl suspend-sink virt 0 || exit 1
+
+# What programs keep in the user's cache folder (the sound recorder's
+# recordings under way) goes into this session's folder and away with it,
+# also what a recorder that a test ended hard left behind.
+mkdir -m 700 "$work/cache"
+export XDG_CACHE_HOME=$work/cache
 
 export SOUND_SESSION_SINK=virt SOUND_SESSION_SOURCE=virtmic
 "$@"
