@@ -102,7 +102,7 @@ for desktop in $entries; do
     echo "$id: menu entry, AppStream description and icons"
 done
 
-step "starting both programs from their menu entries"
+step "starting the three programs from their menu entries"
 home=$work/home
 mkdir -p "$home/runtime"
 chmod 700 "$home/runtime"

@@ -5,14 +5,20 @@
 // text reaches native Wayland programs, and with no X server the wizard says
 // so at once while the recorder still records.
 
+#include "Form1.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 using namespace automation;
 
@@ -52,6 +58,31 @@ void runSuite(const QString& suite, const QStringList& cases, const QProcessEnvi
     QCOMPARE(p.exitCode(), 0);
 }
 
+// Whether the window manager keeps the window above others.
+bool keptAbove(QWidget* w)
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    Display* d = x11 ? x11->display() : nullptr;
+    if (!d)
+        return false;
+    const Atom state = XInternAtom(d, "_NET_WM_STATE", False);
+    const Atom above = XInternAtom(d, "_NET_WM_STATE_ABOVE", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(d, static_cast<Window>(w->winId()), state, 0, 64, False, XA_ATOM, &type,
+                           &format, &n, &after, &data) == Success &&
+        data && format == 32) {
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        found = std::find(atoms, atoms + n, above) != atoms + n;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
 struct Program
 {
     std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
@@ -71,8 +102,10 @@ class TestWayland : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void programsRunWhereTheirWindowsAreFound_data();
     void programsRunWhereTheirWindowsAreFound();
+    void ownWindowsKeepTheirPlace();
     void wholeRoadWithTheRecorder();
     void orderTextReachesWaylandPrograms();
     void withoutXwaylandTheWizardSaysSoAndTheRecorderRecords();
@@ -80,6 +113,12 @@ private slots:
 private:
     QTemporaryDir m_work;
 };
+
+void TestWayland::cleanupTestCase()
+{
+    vardane::resetForms();
+    Automation::install(nullptr);
+}
 
 void TestWayland::initTestCase()
 {
@@ -117,6 +156,34 @@ void TestWayland::programsRunWhereTheirWindowsAreFound()
     QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), title) != 0, StartLimitMs);
     QVERIFY(IsWindowShown(FindTopWindow(QString(), title)));
     QTRY_COMPARE_WITH_TIMEOUT(BringToFront(FindTopWindow(QString(), title)), 1, StartLimitMs);
+}
+
+void TestWayland::ownWindowsKeepTheirPlace()
+{
+    // The main window: centred, its top at (screen - height) / 1.3, above others.
+    vardane::setEndProgramHandler([] {});
+    vardane::Form1& w = vardane::form1();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QRect screen = w.screen()->geometry();
+    QTRY_VERIFY_WITH_TIMEOUT(screen.contains(w.frameGeometry()), StartLimitMs);
+    if (qgetenv("WAYLAND_SESSION_KIND") == "sway") {
+        // sway tiles what it does not float, and places floating windows itself.
+        QTRY_VERIFY_WITH_TIMEOUT(w.frameGeometry().width() < screen.width(), StartLimitMs);
+        vardane::resetForms();
+        return;
+    }
+    const QRect frame = w.frameGeometry();
+    const QPoint placed = vardane::PlacedPosition(&w, 1.3);
+    // Within the frame's border: the place was reckoned before the frame was known.
+    QVERIFY2(std::abs(frame.x() - placed.x()) <= 8 && std::abs(frame.y() - placed.y()) <= 40,
+             qPrintable(QStringLiteral("at %1,%2, placed at %3,%4")
+                            .arg(frame.x())
+                            .arg(frame.y())
+                            .arg(placed.x())
+                            .arg(placed.y())));
+    QTRY_VERIFY_WITH_TIMEOUT(keptAbove(&w), StartLimitMs);
+    vardane::resetForms();
 }
 
 void TestWayland::wholeRoadWithTheRecorder()
