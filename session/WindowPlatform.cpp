@@ -43,7 +43,6 @@ WindowPlatform::WindowPlatform(int argc, char** argv)
         return;
     if (!x11ServerAnswers())
         return;
-    m_x11 = true;
     m_changed = true;
     qputenv("QT_QPA_PLATFORM", "xcb");
 }

@@ -31,12 +31,9 @@ public:
 
     // The session is a Wayland one (WAYLAND_DISPLAY, or XDG_SESSION_TYPE).
     bool waylandSession() const { return m_wayland; }
-    // On a Wayland session: its X server answered, and the program runs there.
-    bool onSessionX11() const { return m_x11; }
 
 private:
     bool m_wayland = false;
-    bool m_x11 = false;
     bool m_changed = false;
     bool m_hadValue = false;
     QByteArray m_value;
