@@ -326,8 +326,14 @@ void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight)
 
 void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight)
 {
-    window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus);
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                            Qt::WindowDoesNotAcceptFocus;
+    // sway focuses every window it manages as it appears, a notice too (the
+    // keyboard then goes nowhere), and puts it where it likes: there a notice
+    // is left unmanaged, which sway shows above all, where it asks, unfocused.
+    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+        flags |= Qt::X11BypassWindowManagerHint;
+    window->setWindowFlags(flags);
     // A notice never takes the keyboard: keys meant for another program's
     // window that was just brought to the front must not land here.
     window->setAttribute(Qt::WA_ShowWithoutActivating);

@@ -96,6 +96,7 @@ private:
     bool focusInside(Window w) const;
     template <typename Matches> bool focusInsideAny(Matches matches) const;
     bool isActive(Window w, bool windowManager) const;
+    void waitForFocusToLand();
     void requestActivation(Window w, bool windowManager);
     void sendActivationMessage(Window w);
     void handle(const XEvent& event);
@@ -500,8 +501,30 @@ bool X11WindowSystem::activateByTitle(const std::string& title)
     return target != None;
 }
 
+// Between a window closing and the window manager focusing the next one,
+// the input focus can be nowhere (None, or PointerRoot). Under the X window
+// managers of Wayland compositors (GNOME's, KWin's, sway's) that lasts some
+// milliseconds, where openbox moves the focus in one step; keys sent in
+// between are lost. So wait for it to land in a window, a short while at most.
+void X11WindowSystem::waitForFocusToLand()
+{
+    if (!m_x->windowManagerPresent())
+        return; // without one the focus may stay on the pointer's window for good
+    const auto deadline = Clock::now() + FocusLandingLimit;
+    for (;;) {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        if ((focus != None && focus != PointerRoot) || Clock::now() >= deadline)
+            return;
+        m_x->waitReadable(FocusLandingPoll);
+        m_x->drain([this](const XEvent& e) { handle(e); });
+    }
+}
+
 bool X11WindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
 {
+    waitForFocusToLand();
     std::string error;
     const bool sent = m_keyboard.send(keys, &error);
     if (!sent)
@@ -512,6 +535,8 @@ bool X11WindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
 
 bool X11WindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
 {
+    // Asked right before keys go out: answer for where the focus lands.
+    waitForFocusToLand();
     const bool inside = focusInsideAny([&](Window x) {
         return std::find(windows.begin(), windows.end(), static_cast<WindowHandle>(x)) !=
                windows.end();

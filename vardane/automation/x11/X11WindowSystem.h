@@ -16,6 +16,12 @@ inline constexpr std::chrono::milliseconds BringToFrontLimit{1000};
 // that reaches a window still being mapped is dropped by some managers).
 inline constexpr std::chrono::milliseconds ActivationResendInterval{100};
 
+// How long keys wait for the input focus to land in a window when it is
+// nowhere (between one window closing and the next one focused), and how
+// often it is looked at meanwhile.
+inline constexpr std::chrono::milliseconds FocusLandingLimit{1000};
+inline constexpr std::chrono::milliseconds FocusLandingPoll{5};
+
 // Opens a connection of its own to the X server named by display (nullptr:
 // $DISPLAY). Returns nullptr when the server cannot be reached.
 std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display = nullptr);
