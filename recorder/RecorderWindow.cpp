@@ -97,12 +97,13 @@ QRect instructionsFrame(const QRect& screen, const QMargins& frame)
     return QRect(screen.topLeft() + QPoint(left, top), outer);
 }
 
-// A place of the given outer size inside area and clear of avoid: above it, else below, else
-// to its left, else to its right, centred on it as far as the area allows. Null when none.
-QRect placeClearOf(const QRect& area, const QRect& avoid, const QSize& outer)
+// Where a window of the given outer size goes inside area: above avoid, else below it, else to
+// its left, else to its right, centred on it as far as the area allows; null when none of
+// these is clear of it. With `anyway`, the place above it is taken whether clear or not.
+QRect placeClearOf(const QRect& area, const QRect& avoid, const QSize& outer, bool anyway = false)
 {
     if (outer.width() > area.width() || outer.height() > area.height())
-        return {};
+        return anyway ? QRect(area.topLeft(), outer) : QRect();
     const QPoint centre = avoid.center();
     const int across = centre.x() - outer.width() / 2;
     const int down = centre.y() - outer.height() / 2;
@@ -113,7 +114,7 @@ QRect placeClearOf(const QRect& area, const QRect& avoid, const QSize& outer)
         QRect r(at, outer);
         r.moveLeft(std::clamp(r.left(), area.left(), area.right() + 1 - r.width()));
         r.moveTop(std::clamp(r.top(), area.top(), area.bottom() + 1 - r.height()));
-        if (!r.intersects(avoid))
+        if (!r.intersects(avoid) || anyway)
             return r;
     }
     return {};
@@ -408,7 +409,7 @@ bool RecorderWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void RecorderWindow::placeClearOfInstructions(const QMargins& frame, bool ifCovered)
+void RecorderWindow::placeClearOfInstructions(const QMargins& frame, bool framed)
 {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -416,19 +417,20 @@ void RecorderWindow::placeClearOfInstructions(const QMargins& frame, bool ifCove
     const QRect instructions = instructionsFrame(screen->geometry(), frame);
     const QRect area = screen->availableGeometry();
     const QRect now(pos(), size().grownBy(frame));
-    if (ifCovered && area.contains(now) && !now.intersects(instructions))
+    if (framed && area.contains(now) && !now.intersects(instructions))
         return;
     QRect place = placeClearOf(area, instructions, now.size());
-    if (place.isNull()) {
-        // A small screen: as small as the window may be, else at the top of the free area,
-        // far from the instructions in the lower part of the screen.
+    if (place.isNull() && framed) {
+        // A small screen: as small as the window may be.
         const QSize smallest = minimumSizeHint().expandedTo(minimumSize());
         place = placeClearOf(area, instructions, smallest.grownBy(frame));
         if (!place.isNull())
             resize(smallest);
-        else
-            place = QRect(area.topLeft(), now.size());
     }
+    // Else at the top of the free area above them, far from the instructions in the lower part
+    // of the screen (with the real frame the two may not meet there).
+    if (place.isNull())
+        place = placeClearOf(area, instructions, now.size(), true);
     // The position of a top-level window is that of its frame.
     move(place.topLeft());
 }

@@ -100,8 +100,9 @@ protected:
 
 private:
     // Moves the window clear of the wizard's instructions window, its frame and that window's
-    // taken to be `frame` around the client area; when `ifCovered`, only if they overlap.
-    void placeClearOfInstructions(const QMargins& frame, bool ifCovered);
+    // taken to be `frame` around the client area. Once `framed` (the real frame), only if the
+    // two overlap, and smaller if need be.
+    void placeClearOfInstructions(const QMargins& frame, bool framed);
     void chooseFileToOpen();
     void openSelection();
     void saveRequested(const QString& typedName);
