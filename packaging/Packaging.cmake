@@ -39,5 +39,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # is named here: Qt's X11 platform plugin, the desktop's opener, the fonts of the windows.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, xdg-utils, fonts-liberation2")
+# On a Wayland session the programs run on its X server (Xwayland); without one the
+# wizard says so, and the recorder records, in a native window.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xwayland, qt6-wayland")
 
 include(CPack)

@@ -11,6 +11,7 @@
 #include "ClassicApplication.h"
 #include "EventLog.h"
 #include "RecorderWindow.h"
+#include "WindowPlatform.h"
 
 #include <QDir>
 
@@ -18,7 +19,12 @@
 
 int main(int argc, char** argv)
 {
+    // On a Wayland session the recorder's windows are X11 ones while an X
+    // server answers, where the voice wizard finds them; without one it
+    // records all the same.
+    session::WindowPlatform platform(argc, argv);
     classic::ClassicApplication app(argc, argv);
+    platform.restoreEnvironment();
     QApplication::setApplicationName(QStringLiteral("tindrel-recorder"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tindrel-recorder"));
     app.setQuitOnLastWindowClosed(false);

@@ -161,6 +161,17 @@ QPoint PlacedPosition(QWidget* window, double d)
     return whole.topLeft() + QPoint(left, top);
 }
 
+QString NoXwaylandMessage()
+{
+    return QStringLiteral(
+        "Tindrel cannot record here: it steers the sound recorder and your e-mail program "
+        "through your desktop's X11 support (Xwayland), and none is running in this Wayland "
+        "session.\n\n"
+        "Install Xwayland (the package \"xwayland\" on Debian and Ubuntu), then log out and "
+        "in again. GNOME and KDE Plasma start it by themselves; on sway, also put the line "
+        "\"xwayland enable\" in its configuration.");
+}
+
 void PlaceWindow(QWidget* window, double d)
 {
     window->move(PlacedPosition(window, d));
@@ -315,7 +326,8 @@ void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight)
 
 void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight)
 {
-    window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus);
     // A notice never takes the keyboard: keys meant for another program's
     // window that was just brought to the front must not land here.
     window->setAttribute(Qt::WA_ShowWithoutActivating);

@@ -43,6 +43,10 @@ inline const QString PropertiesTitle = QStringLiteral("Properties for Sound");
 inline const QString SelectionTitle = QStringLiteral("Sound Selection");
 inline const QString SaveAsTitle = QStringLiteral("Save As");
 
+// Said at start on a Wayland session whose X server (Xwayland) does not
+// answer: the wizard could not find the recorder's windows there.
+QString NoXwaylandMessage();
+
 // How long a wait for an outside program's window to appear or come to the
 // front may last before the wizard gives up and says so.
 constexpr int DefaultOutsideWaitLimitMs = 20000;

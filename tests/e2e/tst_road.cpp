@@ -17,8 +17,10 @@
 #include "Module1.h"
 #include "RoadSetup.h"
 #include "SpeechProof.h"
+#include "WindowPlatform.h"
 #include "automation/Automation.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QtEndian>
 #include <QFile>
@@ -214,6 +216,10 @@ void TestRoad::recordAndSave(bool speak)
 void TestRoad::startMailer(const QString& kind, bool minimized)
 {
     m_mailerProcess = std::make_unique<QProcess>();
+    // An X11 program, on a Wayland session too.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_mailerProcess->setProcessEnvironment(env);
     QStringList args{"--kind", kind, "--log", m_mailer->path()};
     if (minimized)
         args << "--minimized";
@@ -382,5 +388,13 @@ void TestRoad::recorderClearOfInstructions()
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
 }
 
-QTEST_MAIN(TestRoad)
+int main(int argc, char** argv)
+{
+    // As the wizard's own start: on a Wayland session, on its X server.
+    session::WindowPlatform platform(argc, argv);
+    QApplication app(argc, argv);
+    platform.restoreEnvironment();
+    TestRoad test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_road.moc"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package, for real: builds it from the build folder with CPack, checks it with
 # lintian (no errors, no warnings) and the desktop and AppStream validators, installs it into
-# this machine with apt, starts Tindrel and Order Now from their menu entries on a private
-# display as an ordinary user (nobody) and waits for their first windows, then removes the
-# package and checks that nothing of it is left but the voice files of that user.
+# this machine with apt, starts Tindrel, Sound Recorder and Order Now from their menu entries
+# as an ordinary user (nobody) on a private X display, and again in a Wayland session (sway,
+# which runs as that user), and waits for their first windows, which must be on the X
+# server (on Wayland its Xwayland), then removes the package and checks that nothing of it is
+# left but the voice files of that user.
 #
 # Usage: package-test.sh BUILD_DIR X11_SESSION_SCRIPT CPACK. Runs as root, alone (it installs into
 # the machine), and stops at once if a tindrel package is installed already.
@@ -20,7 +22,9 @@ if [ "${1:-}" = --launch ]; then
     home=$2
     launch() { # desktop id, program, window title
         setpriv --reuid=nobody --regid=nogroup --clear-groups \
-            env -i DISPLAY="$DISPLAY" HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+            env -i DISPLAY="$DISPLAY" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY="$WAYLAND_DISPLAY"} \
+            ${XDG_SESSION_TYPE:+XDG_SESSION_TYPE="$XDG_SESSION_TYPE"} \
+            HOME="$home" XDG_DATA_HOME="$home/.local/share" \
             XDG_RUNTIME_DIR="$home/runtime" PATH=/usr/bin:/bin \
             gio launch "/usr/share/applications/$1.desktop" || fail "gio launch $1 failed"
         # The first window: a managed client window of that title, shown by the installed
@@ -41,6 +45,7 @@ if [ "${1:-}" = --launch ]; then
         fail "no window \"$3\" of /usr/libexec/tindrel/$2 within 60 s"
     }
     launch org.tindrel.Tindrel vardane Tindrel
+    launch org.tindrel.SoundRecorder tindrel-recorder "Sound - Sound Recorder"
     launch org.tindrel.Order order "Order Now"
     exit 0
 fi
@@ -97,12 +102,14 @@ for desktop in $entries; do
     echo "$id: menu entry, AppStream description and icons"
 done
 
-step "starting both programs from their menu entries"
+step "starting the three programs from their menu entries"
 home=$work/home
 mkdir -p "$home/runtime"
 chmod 700 "$home/runtime"
 chown -R nobody:nogroup "$home"
 "$session" bash "$here/package-test.sh" --launch "$home"
+step "starting them again in a Wayland session"
+"$(dirname "$session")/wayland-session.sh" sway bash "$here/package-test.sh" --launch "$home"
 voices="$home/.local/share/tindrel/Voice Files"
 [ -d "$voices" ] && [ "$(stat -c %U "$voices")" = nobody ] ||
     fail "the installed Tindrel did not make the user's voice folder $voices"

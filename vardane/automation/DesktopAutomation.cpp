@@ -17,6 +17,7 @@ namespace {
 class NoWindowSystem : public WindowSystem
 {
 public:
+    bool reachesOtherPrograms() const override { return false; }
     WindowHandle findTopWindow(WindowClass, const std::string&) override { return 0; }
     int bringToFront(WindowHandle) override { return 0; }
     int isWindowShown(WindowHandle) override { return 0; }

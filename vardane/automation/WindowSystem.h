@@ -68,6 +68,10 @@ class WindowSystem
 public:
     virtual ~WindowSystem() = default;
 
+    // False when no other program's window can ever be found or typed into
+    // (no window system for them on this platform).
+    virtual bool reachesOtherPrograms() const { return true; }
+
     // The topmost real top-level window whose whole title equals title exactly.
     virtual WindowHandle findTopWindow(WindowClass cls, const std::string& title) = 0;
     // The topmost real top-level window the query matches, 0 when none;

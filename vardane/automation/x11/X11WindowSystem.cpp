@@ -2,6 +2,7 @@
 
 #include "X11Connection.h"
 #include "X11Keyboard.h"
+#include "../sway/SwayIpc.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -128,6 +129,8 @@ private:
     std::unique_ptr<Connection> m_x;
     Display* m_display;
     x11::Keyboard m_keyboard;
+    // On sway's X server: sway itself, which focuses windows when asked.
+    std::unique_ptr<sway::Ipc> m_sway = sway::Ipc::fromEnvironment();
     std::uint64_t m_generation = 1; // counts the events received
     std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
     std::map<std::tuple<std::string, std::string, std::string, std::string, WindowHandle>,
@@ -233,6 +236,10 @@ void X11WindowSystem::sendActivationMessage(Window w)
     XSendEvent(m_display, m_x->root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);
     XFlush(m_display);
+    // sway only marks the window urgent on that request; its own command
+    // focuses it (an X11 window is known to sway by its id).
+    if (m_sway)
+        m_sway->run("[id=" + std::to_string(w) + "] focus");
 }
 
 void X11WindowSystem::requestActivation(Window w, bool windowManager)
