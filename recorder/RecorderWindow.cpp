@@ -18,7 +18,11 @@
 #include <QPainterPath>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace recorder {
 
@@ -73,6 +77,49 @@ QIcon buttonIcon(ButtonMark mark)
     return QIcon(pixmap);
 }
 
+// The voice wizard's instructions window "Voice Compression Is On. Please Start Recording!":
+// its client size (5655 x 1860 twips, 15 twips to a pixel) and its place, centred across the
+// whole screen and (screen height - its height) / 1.4 down, outer sizes counted.
+constexpr QSize InstructionsSize(377, 124);
+constexpr double InstructionsDivisor = 1.4;
+// Between the recorder and the instructions; also absorbs small differences between the
+// frames of the two programs' windows.
+constexpr int InstructionsGap = 12;
+// The frame expected before the window manager has framed the window: larger than most, so
+// that the place found with it is clear with the real frame too.
+constexpr QMargins ExpectedFrame(8, 40, 8, 8);
+
+QRect instructionsFrame(const QRect& screen, const QMargins& frame)
+{
+    const QSize outer = InstructionsSize.grownBy(frame);
+    const int left = static_cast<int>((screen.width() - outer.width()) / 2.0);
+    const int top = static_cast<int>((screen.height() - outer.height()) / InstructionsDivisor);
+    return QRect(screen.topLeft() + QPoint(left, top), outer);
+}
+
+// Where a window of the given outer size goes inside area: above avoid, else below it, else to
+// its left, else to its right, centred on it as far as the area allows; null when none of
+// these is clear of it. With `anyway`, the place above it is taken whether clear or not.
+QRect placeClearOf(const QRect& area, const QRect& avoid, const QSize& outer, bool anyway = false)
+{
+    if (outer.width() > area.width() || outer.height() > area.height())
+        return anyway ? QRect(area.topLeft(), outer) : QRect();
+    const QPoint centre = avoid.center();
+    const int across = centre.x() - outer.width() / 2;
+    const int down = centre.y() - outer.height() / 2;
+    for (const QPoint at : {QPoint(across, avoid.top() - InstructionsGap - outer.height()),
+                            QPoint(across, avoid.bottom() + 1 + InstructionsGap),
+                            QPoint(avoid.left() - InstructionsGap - outer.width(), down),
+                            QPoint(avoid.right() + 1 + InstructionsGap, down)}) {
+        QRect r(at, outer);
+        r.moveLeft(std::clamp(r.left(), area.left(), area.right() + 1 - r.width()));
+        r.moveTop(std::clamp(r.top(), area.top(), area.bottom() + 1 - r.height()));
+        if (!r.intersects(avoid) || anyway)
+            return r;
+    }
+    return {};
+}
+
 } // namespace
 
 RecorderOptions RecorderOptions::fromEnvironment(const QString& programName)
@@ -81,8 +128,9 @@ RecorderOptions RecorderOptions::fromEnvironment(const QString& programName)
     const QString autoRecord = qEnvironmentVariable("TINDREL_RECORDER_AUTORECORD");
     options.autoRecord = !autoRecord.isEmpty() && autoRecord != QLatin1String("0");
     options.folder = QDir::currentPath();
-    options.offerLeftSounds =
-        !options.autoRecord && QFileInfo(programName).fileName() != QLatin1String("Sndrec32.exe");
+    const bool byWizard = QFileInfo(programName).fileName() == QLatin1String("Sndrec32.exe");
+    options.offerLeftSounds = !options.autoRecord && !byWizard;
+    options.clearOfInstructions = byWizard;
     return options;
 }
 
@@ -332,6 +380,12 @@ void RecorderWindow::keyPressEvent(QKeyEvent* event)
 void RecorderWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Placed before the window manager first maps it; moved again only if the frame it gets
+    // makes the two overlap.
+    if (m_options.clearOfInstructions && !m_placed && windowHandle()) {
+        placeClearOfInstructions(ExpectedFrame, false);
+        windowHandle()->installEventFilter(this);
+    }
     if (m_options.autoRecord && !m_autoRecordDone) {
         m_autoRecordDone = true;
         QTimer::singleShot(0, this, &RecorderWindow::record);
@@ -340,6 +394,45 @@ void RecorderWindow::showEvent(QShowEvent* event)
         m_leftSoundsOffered = true;
         QTimer::singleShot(0, this, &RecorderWindow::offerLeftSounds);
     }
+}
+
+bool RecorderWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && !m_placed &&
+        windowHandle()->isExposed()) {
+        m_placed = true;
+        watched->removeEventFilter(this);
+        const QMargins frame = windowHandle()->frameMargins();
+        if (!frame.isNull())
+            placeClearOfInstructions(frame, true);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void RecorderWindow::placeClearOfInstructions(const QMargins& frame, bool framed)
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect instructions = instructionsFrame(screen->geometry(), frame);
+    const QRect area = screen->availableGeometry();
+    const QRect now(pos(), size().grownBy(frame));
+    if (framed && area.contains(now) && !now.intersects(instructions))
+        return;
+    QRect place = placeClearOf(area, instructions, now.size());
+    if (place.isNull() && framed) {
+        // A small screen: as small as the window may be.
+        const QSize smallest = minimumSizeHint().expandedTo(minimumSize());
+        place = placeClearOf(area, instructions, smallest.grownBy(frame));
+        if (!place.isNull())
+            resize(smallest);
+    }
+    // Else at the top of the free area above them, far from the instructions in the lower part
+    // of the screen (with the real frame the two may not meet there).
+    if (place.isNull())
+        place = placeClearOf(area, instructions, now.size(), true);
+    // The position of a top-level window is that of its frame.
+    move(place.topLeft());
 }
 
 void RecorderWindow::offerLeftSounds()

@@ -41,9 +41,12 @@ struct RecorderOptions
     // Once shown, offer the sounds that recorders which did not end left behind. For a person;
     // a program that drives the recorder with keys expects nothing but the recorder's windows.
     bool offerLeftSounds = false;
+    // Open clear of the voice wizard's instructions window, which the wizard shows beside the
+    // recorder and keeps above other windows while the user records.
+    bool clearOfInstructions = false;
     // TINDREL_RECORDER_AUTORECORD (any value but empty or 0) and the current folder; left
     // sounds are offered unless the program runs under the name the voice wizard starts, or
-    // records by itself.
+    // records by itself; under that name it opens clear of the wizard's instructions.
     static RecorderOptions fromEnvironment(const QString& programName);
 };
 
@@ -93,8 +96,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Moves the window clear of the wizard's instructions window, its frame and that window's
+    // taken to be `frame` around the client area. Once `framed` (the real frame), only if the
+    // two overlap, and smaller if need be.
+    void placeClearOfInstructions(const QMargins& frame, bool framed);
     void chooseFileToOpen();
     void openSelection();
     void saveRequested(const QString& typedName);
@@ -123,6 +131,7 @@ private:
     bool m_leaving = false;
     bool m_autoRecordDone = false;
     bool m_leftSoundsOffered = false;
+    bool m_placed = false;             // placed clear of the instructions, and checked once framed
     std::function<void()> m_afterSave; // what waits for the sound to be saved
     std::function<void()> m_afterQuestion;
 

@@ -1,5 +1,6 @@
 #include "Printer.h"
 
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -40,10 +41,11 @@ QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution)
 
 PrinterChoice QtPrinter::SelectPrinter(QWidget* owner)
 {
-    // Nothing to print on: no printer is set up and no output file was chosen. The dialog
-    // would only offer a file, which is not what the customer asked for.
-    if (m_printer.outputFileName().isEmpty() && QPrinterInfo::availablePrinterNames().isEmpty())
-        return PrinterChoice::Failed;
+    // Shown with or without a printer set up: the dialog always offers to print to a PDF file,
+    // which a customer without a printer or fax machine sends by an online fax service or
+    // prints elsewhere. Its file is named after the window unless one was chosen before.
+    if (owner)
+        m_printer.setDocName(owner->windowTitle());
     QPrintDialog dialog(&m_printer, owner);
     dialog.setWindowTitle(QStringLiteral("Print"));
     // Only the printer and its settings are chosen here: the sheet is always one page.
@@ -80,7 +82,11 @@ bool PaintClientArea(QWidget* window, QPrinter& printer)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     // grab() gives device pixels; draw them at the window's logical size.
     painter.drawPixmap(QRect(QPoint(0, 0), window->size()), image);
-    return painter.end() && printer.printerState() != QPrinter::Error && (!native || JobTaken());
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return false;
+    // A file printer writes the whole file as the painter ends, and says nothing when the
+    // writing fails (a full disk, a folder that went away).
+    return native ? JobTaken() : QFileInfo(printer.outputFileName()).size() > 0;
 }
 
 } // namespace orderapp::platform

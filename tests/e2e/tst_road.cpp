@@ -3,7 +3,8 @@
 // openbox, with a private sound server. Record spoken words played into the
 // microphone (or silence), stop, save a compressed voice file that is proven
 // to hold the words (or not), attach it to each kind of compose window;
-// start over; and the road through the voice file browser.
+// start over; and the road through the voice file browser. The recorder opens where the
+// instructions window, kept above it, does not cover it (also run on other screen sizes).
 
 #include "Form1.h"
 #include "Form2.h"
@@ -32,6 +33,12 @@
 #include <QUrl>
 
 #include <csignal>
+#include <memory>
+#include <vector>
+
+// Xlib after Qt: its macros clash with Qt's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 using namespace vardane;
 using namespace automation;
@@ -59,6 +66,37 @@ int wavFormatTag(const QString& path)
     return -1;
 }
 
+// The outer rectangle of a top-level window on the screen, with the frame its window manager
+// gives it (_NET_FRAME_EXTENTS, which also holds where the frame is no X window, as under a
+// Wayland compositor); null while it is not on the screen or not framed.
+QRect frameOnScreen(Display* display, Window window)
+{
+    XWindowAttributes a;
+    Window child = 0;
+    int x = 0;
+    int y = 0;
+    if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable ||
+        !XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child))
+        return {};
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    if (XGetWindowProperty(display, window, extents, 0, 4, False, XA_CARDINAL, &type, &format,
+                           &count, &left, &data) != Success)
+        return {};
+    QRect frame;
+    if (data && format == 32 && count == 4) {
+        const auto* e = reinterpret_cast<const long*>(data); // left, right, top, bottom
+        frame = QRect(x, y, a.width, a.height).adjusted(-e[0], -e[2], e[1], e[3]);
+    }
+    if (data)
+        XFree(data);
+    return frame;
+}
+
 } // namespace
 
 class TestRoad : public QObject
@@ -73,6 +111,7 @@ private slots:
     void recordSaveAndAttach();
     void startOverLeavesNoFileAndNoRecorder();
     void attachAFileChosenInTheBrowser();
+    void recorderClearOfInstructions();
 
 private:
     void recordAndSave(bool speak);
@@ -304,6 +343,58 @@ void TestRoad::attachAFileChosenInTheBrowser()
         QVERIFY(!QFile::exists(m_dir->filePath(made)));
         QVERIFY(!QFile::exists(VoiceFolder() + "/" + made));
     }
+}
+
+void TestRoad::recorderClearOfInstructions()
+{
+    // Another program's windows leave free only a space in the middle of the lower half, so that
+    // a window manager puts a new window where the instructions window goes.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int w = screen.width();
+    const int h = screen.height();
+    const QRect free(w / 2 - 250, h / 2, 500, h * 9 / 25);
+    std::vector<std::unique_ptr<QWidget>> others;
+    for (const QRect& r : {QRect(0, 0, w, free.top()), QRect(0, free.bottom() + 1, w, h),
+                           QRect(0, free.top(), free.left(), free.height()),
+                           QRect(free.right() + 1, free.top(), w, free.height())}) {
+        others.push_back(std::make_unique<QWidget>());
+        others.back()->setWindowTitle("Other Program");
+        others.back()->setGeometry(r.intersected(screen));
+        others.back()->show();
+    }
+    for (const auto& other : others)
+        QVERIFY(QTest::qWaitForWindowExposed(other.get()));
+
+    form1().New->trigger();
+    QVERIFY(form2().isVisible());
+    const WindowHandle recorder = FindTopWindow(QString(), RecorderTitle);
+    QVERIFY(recorder);
+    Display* display = XOpenDisplay(nullptr);
+    QVERIFY(display);
+    QRect instructions;
+    QRect recorderFrame;
+    auto clear = [&] {
+        instructions = frameOnScreen(display, form2().winId());
+        recorderFrame = frameOnScreen(display, static_cast<Window>(recorder));
+        return !instructions.isNull() && !recorderFrame.isNull() &&
+               !instructions.intersects(recorderFrame);
+    };
+    const bool wasClear = QTest::qWaitFor(clear, LogWaitMs);
+    XCloseDisplay(display);
+    const auto text = [](const QRect& r) {
+        return QString("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+    };
+    qInfo("screen %s: instructions %s, recorder %s", qPrintable(text(screen)),
+          qPrintable(text(instructions)), qPrintable(text(recorderFrame)));
+    QVERIFY2(wasClear, "the instructions window covers the recorder");
+    // Both whole on the screen, the recorder at its size (a screen this big needs no less).
+    QVERIFY(screen.contains(instructions));
+    QVERIFY(screen.contains(recorderFrame));
+    QVERIFY(recorderFrame.width() >= 400 && recorderFrame.height() >= 190);
+
+    form2().Command1->click(); // NEXT
+    form3().Command1->click(); // Start Over
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
 }
 
 int main(int argc, char** argv)

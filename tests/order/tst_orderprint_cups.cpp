@@ -1,7 +1,9 @@
 // Printing the phone screen and the fax form through the real print system: a private CUPS
 // scheduler of the test's own with a virtual PDF printer as the default printer, chosen in
 // Qt's printer dialog. The page the printer writes is rendered back and compared with the
-// window. A stopped printer and no printer at all give the printer problem message.
+// window. A stopped printer and a queue that rejects jobs give the printer problem message;
+// with no printer at all the dialog still offers to print to a PDF file, and that file holds
+// the sheet.
 //
 // Runs as root: the PDF printer's backend runs as root and reads its settings from
 // /etc/cups/cups-pdf-<name>.conf, <name> from its device address; that file is written here
@@ -13,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -168,17 +171,23 @@ private slots:
     void printsThroughQueue();
     void printerNotTakingJobs_data();
     void printerNotTakingJobs();
-    void noPrinterAtAll_data() { printsThroughQueue_data(); }
-    void noPrinterAtAll();
+    void noPrinterPrintsToFile_data() { printsThroughQueue_data(); }
+    void noPrinterPrintsToFile();
 
 private:
     // Shows the window of the row, with something typed into it; returns its action button,
     // its buttons, and the box whose typed value must be on the page.
     QWidget* showWindow(QPushButton** action, QList<QWidget*>* buttons, QLineEdit** typed);
+    // The real printer, as the program makes it, with the messages still recorded.
+    void makePrinter();
     // Answers a printer dialog that is up: picks the PDF printer in it and accepts, or
-    // cancels when the printer is not offered.
+    // cancels when the printer is not offered. With printToFile set, picks the dialog's own
+    // PDF file printer instead, with that file.
     void answerDialog();
     QStringList printedFiles() const;
+    // The page in the PDF file is the window without its buttons, with the typed value.
+    void checkPage(const QString& pdf, QWidget* window, const QList<QWidget*>& buttons,
+                   QLineEdit* typed);
 
     std::unique_ptr<PrivateCups> cups;
     std::unique_ptr<Fixture> fixture;
@@ -186,6 +195,8 @@ private:
     QTimer answerer;
     bool dialogSeen = false;
     bool queueOffered = false;
+    QString printToFile;
+    QStringList printersOffered; // by the last dialog answered, its file printer included
 };
 
 void TestOrderPrintCups::initTestCase()
@@ -205,6 +216,20 @@ void TestOrderPrintCups::initTestCase()
 void TestOrderPrintCups::init()
 {
     fixture = Fixture::withChooserShown();
+    makePrinter();
+    dialogSeen = queueOffered = false;
+    printToFile.clear();
+    printersOffered.clear();
+    answerer.setInterval(50);
+    connect(&answerer, &QTimer::timeout, this, &TestOrderPrintCups::answerDialog,
+            Qt::UniqueConnection);
+    answerer.start();
+    for (const QString& f : printedFiles())
+        QFile::remove(f);
+}
+
+void TestOrderPrintCups::makePrinter()
+{
     // The real printer and its real dialog; messages are still recorded.
     printer = std::make_unique<QtPrinter>();
     Services s;
@@ -212,13 +237,6 @@ void TestOrderPrintCups::init()
     s.desktop = &fixture->desktop;
     s.printer = printer.get();
     setServices(s);
-    dialogSeen = queueOffered = false;
-    answerer.setInterval(50);
-    connect(&answerer, &QTimer::timeout, this, &TestOrderPrintCups::answerDialog,
-            Qt::UniqueConnection);
-    answerer.start();
-    for (const QString& f : printedFiles())
-        QFile::remove(f);
 }
 
 void TestOrderPrintCups::cleanup()
@@ -261,12 +279,25 @@ void TestOrderPrintCups::answerDialog()
     if (!d)
         return;
     dialogSeen = true;
+    const QString toFile = QStringLiteral("Print to File (PDF)");
     for (QComboBox* c : d->findChildren<QComboBox*>()) {
-        const int i = c->findText(Queue);
+        if (c->findText(toFile) < 0)
+            continue;
+        printersOffered.clear();
+        for (int i = 0; i < c->count(); ++i)
+            if (!c->itemText(i).isEmpty()) // not a separator
+                printersOffered << c->itemText(i);
+        const int i = c->findText(printToFile.isEmpty() ? Queue : toFile);
         if (i >= 0) {
             c->setCurrentIndex(i);
-            queueOffered = true;
+            queueOffered = printToFile.isEmpty();
         }
+    }
+    auto* file = d->findChild<QLineEdit*>(QStringLiteral("filename"));
+    if (!printToFile.isEmpty() && printersOffered.contains(toFile) && file && file->isEnabled()) {
+        file->setText(printToFile);
+        d->accept();
+        return;
     }
     queueOffered ? d->accept() : d->reject();
 }
@@ -286,7 +317,6 @@ void TestOrderPrintCups::printsThroughQueue()
     QList<QWidget*> buttons;
     QLineEdit* typed = nullptr;
     QWidget* window = showWindow(&action, &buttons, &typed);
-    const QImage withButtons = window->grab().toImage();
 
     QTest::mouseClick(action, Qt::LeftButton);
     QVERIFY(dialogSeen);
@@ -299,7 +329,14 @@ void TestOrderPrintCups::printsThroughQueue()
     // The job goes through the scheduler, its filters and the PDF printer's backend.
     QTRY_VERIFY2_WITH_TIMEOUT(printedFiles().size() == 1 && cups->idle(), qPrintable(cups->log()),
                               120000);
-    const QImage page = RenderPdf(printedFiles().front());
+    checkPage(printedFiles().front(), window, buttons, typed);
+}
+
+void TestOrderPrintCups::checkPage(const QString& pdf, QWidget* window,
+                                   const QList<QWidget*>& buttons, QLineEdit* typed)
+{
+    const QImage withButtons = window->grab().toImage();
+    const QImage page = RenderPdf(pdf);
     QVERIFY(!page.isNull());
 
     // The window as it was printed: the same, without its buttons.
@@ -363,25 +400,36 @@ void TestOrderPrintCups::printerNotTakingJobs()
     QVERIFY(window->isVisible());
 }
 
-void TestOrderPrintCups::noPrinterAtAll()
+// A machine with the print system and no printer set up: the dialog is shown all the same, with
+// its PDF file printer, and the file it writes holds the sheet.
+void TestOrderPrintCups::noPrinterPrintsToFile()
 {
     QVERIFY(cups->run("lpadmin", {"-x", Queue}));
+    struct Restore
+    {
+        PrivateCups* cups;
+        ~Restore() { cups->addPrinter(); }
+    } restore{cups.get()};
+    // Made as the program makes it on such a machine: no printer when it starts.
+    makePrinter();
     QPushButton* action = nullptr;
     QList<QWidget*> buttons;
     QLineEdit* typed = nullptr;
-    showWindow(&action, &buttons, &typed);
+    QWidget* window = showWindow(&action, &buttons, &typed);
+    QTemporaryDir out;
+    printToFile = out.filePath(QStringLiteral("order sheet.pdf"));
 
     QTest::mouseClick(action, Qt::LeftButton);
-    const bool seen = dialogSeen;
-    const auto shown = fixture->messages.shown;
-    QVERIFY(cups->addPrinter());
-    QVERIFY(!seen);
-    QCOMPARE(shown.size(), 1);
-    QFETCH(bool, isFax);
-    QVERIFY(shown.front().text.startsWith(isFax ? QStringLiteral("FAX/Printer Problem. ")
-                                                : QStringLiteral("Printer Problem. ")));
+    QVERIFY(dialogSeen);
+    QCOMPARE(printersOffered, QStringList{QStringLiteral("Print to File (PDF)")});
+    QVERIFY2(fixture->messages.shown.isEmpty(), qPrintable(fixture->messages.shown.value(0).text));
     for (QWidget* b : buttons)
         QVERIFY(b->isVisible());
+    QCOMPARE(printer->printer().outputFileName(), printToFile);
+    checkPage(printToFile, window, buttons, typed);
+    // Nothing went to the print system.
+    QVERIFY(cups->idle());
+    QVERIFY(printedFiles().isEmpty());
 }
 
 QTEST_MAIN(TestOrderPrintCups)
