@@ -2,7 +2,8 @@
 # Runs a program: installs what is missing, builds, and starts vardane
 # ("Tindrel"), or order with "scripts/run.sh order".
 #
-# With a display ($DISPLAY set) the program simply runs there; vardane starts
+# With a display ($DISPLAY or $WAYLAND_DISPLAY set; on a Wayland session the
+# programs run on its Xwayland) the program simply runs there; vardane starts
 # the sound recorder built beside it, which records through the desktop's
 # sound server. Without a display it runs on a virtual display (Xvfb +
 # openbox) for a few seconds, saves a screenshot of each of its windows and of
@@ -25,7 +26,7 @@ esac
 binary=$(find "$build" -type f -name "$program" -perm -u+x | head -n1)
 [ -n "$binary" ] || { echo "no $program was built" >&2; exit 1; }
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec "$binary"
 fi
 
