@@ -4,7 +4,8 @@
 #   wayland-session.sh gnome|kde|sway COMMAND [ARGS...]
 # Exit status: the command's.
 #
-# The command gets WAYLAND_DISPLAY (a full path), DISPLAY and XAUTHORITY of
+# The command gets WAYLAND_DISPLAY (a name in XDG_RUNTIME_DIR, as a desktop
+# sets it; on sway a full path into its own runtime folder), DISPLAY and XAUTHORITY of
 # the compositor's Xwayland, XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP,
 # a private D-Bus session bus, and WAYLAND_SESSION_KIND. The screen is
 # WAYLAND_SESSION_SIZE (1280x1024). Composes with sound-session.sh.
@@ -133,7 +134,7 @@ EOF
     compositor=$!
     pids+=($compositor)
     wait_for "Wayland socket" $compositor test -S "$XDG_RUNTIME_DIR/wayland-0"
-    export WAYLAND_DISPLAY=$XDG_RUNTIME_DIR/wayland-0
+    export WAYLAND_DISPLAY=wayland-0
     wait_for "Xwayland" $compositor xwayland_display $compositor
     DISPLAY=$(xwayland_display $compositor)
     XAUTHORITY=$(xwayland_auth $compositor)
@@ -155,7 +156,7 @@ kde)
     compositor=$!
     pids+=($compositor)
     wait_for "session start" $compositor test -s "$work/session.env"
-    export WAYLAND_DISPLAY=$XDG_RUNTIME_DIR/wayland-0
+    export WAYLAND_DISPLAY=wayland-0
     DISPLAY=$(sed -n 's/^DISPLAY=//p' "$work/session.env")
     XAUTHORITY=$(sed -n 's/^XAUTHORITY=//p' "$work/session.env")
     export DISPLAY
