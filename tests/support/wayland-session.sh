@@ -2,7 +2,9 @@
 # Runs a command in a private Wayland session under a headless compositor
 # with its Xwayland, then stops it all. Usage:
 #   wayland-session.sh gnome|kde|sway COMMAND [ARGS...]
-# Exit status: the command's.
+# Exit status: the command's; 75 when it failed because the session itself
+# ended under it (the compositor or its Xwayland gone), which a caller may
+# take as a reason to run it once more.
 #
 # The command gets WAYLAND_DISPLAY (a name in XDG_RUNTIME_DIR, as a desktop
 # sets it; on sway a full path into its own runtime folder), DISPLAY and XAUTHORITY of
@@ -54,11 +56,14 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-fail() {
-    echo "wayland-session ($kind): $*" >&2
+show_logs() {
     for log in "$work"/*.log; do
         [ -f "$log" ] && { echo "--- $log" >&2; tail -n 40 "$log" >&2; }
     done
+}
+fail() {
+    echo "wayland-session ($kind): $*" >&2
+    show_logs
     exit 1
 }
 
@@ -198,4 +203,12 @@ wait_for "X window manager" $compositor x_answers
 export WAYLAND_SESSION_KIND=$kind
 "$@"
 status=$?
+if [ $status -ne 0 ]; then
+    # What the compositor said, for a command that failed.
+    show_logs
+    if ! kill -0 "$compositor" 2>/dev/null || ! x_answers; then
+        echo "wayland-session ($kind): the session ended under the command" >&2
+        status=75
+    fi
+fi
 exit $status
