@@ -69,14 +69,25 @@ struct ComposeSteps
     WindowQuery compose = {};        // the compose window, by class
     WindowQuery fileDialog = {};     // the file dialog, by class, owned by the compose window
     QStringList keysBeforePath = {}; // each followed by half a second
+    // Where the compose window is reached through its controls instead of
+    // keys: the controls that open its file chooser, in order.
+    std::vector<ControlQuery> attachControls = {};
 };
 
 // The kinds found by class attach through a file chooser: "/" opens its
 // location field (leaving a list of recent files, where a typed path would be
 // ignored), which takes a moment to take the keyboard; select-all then lets
 // the typed path replace whatever the field holds.
-ComposeSteps byClass(const char* attachKeys, WindowQuery compose, const char* programClass)
+//
+// Their native windows on a Wayland desktop are found by the program's
+// accessible name instead, and the file chooser opened by the controls the
+// keys stand for.
+ComposeSteps byClass(const char* attachKeys, WindowQuery compose, const char* programClass,
+                     std::vector<ControlQuery> attachControls)
 {
+    WindowQuery fileDialog = {.className = programClass};
+    fileDialog.application = compose.application;
+    fileDialog.accessibleRole = "file chooser";
     return {{},
             {QString::fromLatin1(attachKeys)},
             false,
@@ -85,8 +96,18 @@ ComposeSteps byClass(const char* attachKeys, WindowQuery compose, const char* pr
             {QStringLiteral("~")},
             false,
             std::move(compose),
-            {.className = programClass},
-            {QStringLiteral("/"), QStringLiteral("{CTRL+A}")}};
+            std::move(fileDialog),
+            {QStringLiteral("/"), QStringLiteral("{CTRL+A}")},
+            std::move(attachControls)};
+}
+
+WindowQuery composeQuery(WindowQuery x11, const char* application, const char* name,
+                         ControlQuery holds = {})
+{
+    x11.application = application;
+    x11.accessibleName = name;
+    x11.holds = std::move(holds);
+    return x11;
 }
 
 const ComposeSteps& stepsOf(ComposeKind kind)
@@ -114,10 +135,19 @@ const ComposeSteps& stepsOf(ComposeKind kind)
          false,
          {QStringLiteral("~")},
          true},
-        byClass("{CTRL+SHIFT+A}", {.instance = "Msgcompose", .className = "thunderbird*"},
-                "thunderbird*"),
-        byClass("{CTRL+M}", {.className = "Evolution", .role = "EMsgComposer*"}, "Evolution"),
-        byClass("{CTRL+M}", {.className = "Claws-mail", .role = "compose"}, "Claws-mail"),
+        byClass("{CTRL+SHIFT+A}",
+                composeQuery({.instance = "Msgcompose", .className = "thunderbird*"}, "Thunderbird",
+                             "Write: *"),
+                "thunderbird*",
+                {{"push button", "Attach", "press"}, {"menu item", "File(s)*", "click"}}),
+        byClass("{CTRL+M}",
+                composeQuery({.className = "Evolution", .role = "EMsgComposer*"}, "evolution", "",
+                             {"menu item", "Attachment*"}),
+                "Evolution", {{"menu item", "Attachment*", "click"}}),
+        byClass("{CTRL+M}",
+                composeQuery({.className = "Claws-mail", .role = "compose"}, "claws-mail",
+                             "* - Compose message*"),
+                "Claws-mail", {{"push button", "Attach", "click"}}),
     };
     return steps[static_cast<int>(kind)];
 }
@@ -217,6 +247,17 @@ void Form6::AttachVoiceFile()
             return;
         }
     }
+    // An e-mail program runs whose windows cannot be reached until the user
+    // does something about it: said once, in its place.
+    if (!m_adviceGiven) {
+        const QString advice = UnreachedProgramsAdvice();
+        if (!advice.isEmpty()) {
+            m_adviceGiven = true;
+            Timer2->stop();
+            ShowMessage(advice);
+            return;
+        }
+    }
     // None open: Timer2 shows the notice asking for one.
 }
 
@@ -229,14 +270,11 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     };
     const QString composeName = named(k.title, "for the new message");
     const QString fileDialogName = named(k.fileDialogTitle, "to choose a file");
-    const auto timeUp = [this](const QString& what) {
-        ShowMessage(QStringLiteral("The e-mail program did not respond: %1\n\nMake sure the "
-                                   "e-mail form is open, then press \"Attach Voice\" again.")
-                        .arg(what));
-        show();
-    };
+    const auto timeUp = [this](const QString& what) { TimeUp(what); };
 
     Timer2->stop();
+    if (ReachesControls(compose))
+        return AttachByControls(k.attachControls, k.fileDialog, compose, path);
     if (IsMinimized(compose))
         RestoreWindow(compose);
 
@@ -317,6 +355,76 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         if (dialog == 0) {
             if (k.pauseBeforeNotices)
                 PauseWithEvents(0.5);
+            form7().show();
+            form8().show();
+            Timer1->start();
+            hide();
+        }
+        ProcessPendingEvents();
+    }
+}
+
+void Form6::TimeUp(const QString& what)
+{
+    ShowMessage(QStringLiteral("The e-mail program did not respond: %1\n\nMake sure the "
+                               "e-mail form is open, then press \"Attach Voice\" again.")
+                    .arg(what));
+    show();
+}
+
+// The compose window reached through its controls: no keys, no focus, no
+// fixed pauses; each step waits on the state the previous one leads to.
+void Form6::AttachByControls(const std::vector<ControlQuery>& controls, WindowQuery fileDialog,
+                             WindowHandle compose, const QString& path)
+{
+    // For the user's sake only: nothing below needs it in front.
+    BringToFront(compose);
+    WaitLimit limit;
+    for (const ControlQuery& control : controls) {
+        limit.restart();
+        while (!WorkControl(compose, control)) {
+            if (abandoned(false))
+                return;
+            if (limit.expired())
+                return TimeUp(QStringLiteral("its command to attach a file (\"%1\") could not "
+                                             "be found.")
+                                  .arg(QString::fromStdString(control.name)));
+            ProcessPendingEvents();
+        }
+    }
+
+    fileDialog.owner = compose;
+    WindowHandle dialog = 0;
+    limit.restart();
+    while (dialog == 0) {
+        if (abandoned(false))
+            return;
+        if (limit.expired())
+            return TimeUp(QStringLiteral("its window to choose a file did not appear."));
+        dialog = FindWindowLike(fileDialog);
+        ProcessPendingEvents();
+    }
+
+    // The path goes into the chooser's location field as it stands, then its
+    // button takes it once the chooser has read it.
+    limit.restart();
+    int accepted = 0;
+    while (accepted != 1) {
+        if (abandoned(false))
+            return;
+        if (accepted < 0 || limit.expired())
+            return TimeUp(QStringLiteral("its window to choose a file did not take the file."));
+        if (EnterFileName(dialog, path))
+            while (!abandoned(false) && (accepted = AcceptFileChooser(dialog)) == 0 &&
+                   !limit.expired())
+                ProcessPendingEvents();
+        ProcessPendingEvents();
+    }
+
+    // Done once the chooser has closed.
+    while (dialog != 0 && !abandoned(false)) {
+        dialog = FindWindowLike(fileDialog);
+        if (dialog == 0) {
             form7().show();
             form8().show();
             Timer1->start();

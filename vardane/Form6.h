@@ -3,6 +3,8 @@
 #include "WizardWindow.h"
 #include "automation/WindowSystem.h"
 
+#include <vector>
+
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -44,6 +46,12 @@ protected:
 
 private:
     void RunSequence(ComposeKind kind, automation::WindowHandle compose, const QString& path);
+    void AttachByControls(const std::vector<automation::ControlQuery>& controls,
+                          automation::WindowQuery fileDialog, automation::WindowHandle compose,
+                          const QString& path);
+    void TimeUp(const QString& what);
+
+    bool m_adviceGiven = false;
 };
 
 } // namespace vardane

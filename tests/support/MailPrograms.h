@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 #include <optional>
 
 namespace mailprograms {
@@ -54,7 +55,10 @@ struct MailProgram
 {
     QString executable;
     QString package;
-    automation::WindowQuery compose; // its compose windows
+    automation::WindowQuery compose; // its compose windows (on X11 and through accessibility)
+    // The controls that save the message as a draft, in order (where its
+    // window is reached through accessibility; elsewhere its Ctrl+S does).
+    std::vector<automation::ControlQuery> saveDraft;
     std::function<void(const QString& home)> makeProfile;
     // Argument lists: the first starts the program, the others (run to their
     // end) hand further compose windows to it.
@@ -75,6 +79,9 @@ inline MailProgram thunderbird()
     p.executable = "thunderbird";
     p.package = "thunderbird";
     p.compose = {.instance = "Msgcompose"};
+    p.compose.application = "Thunderbird";
+    p.compose.accessibleName = "Write: *";
+    p.saveDraft = {{"menu", "File", "click"}, {"menu item", "Save", "click"}};
     p.makeProfile = [](const QString& home) {
         // A POP3 account that never connects, and Local Folders for the drafts.
         writeFile(home + "/profile/user.js", R"(
@@ -128,6 +135,9 @@ inline MailProgram evolution()
     p.executable = "evolution";
     p.package = "evolution";
     p.compose = {.className = "Evolution", .role = "EMsgComposer*"};
+    p.compose.application = "evolution";
+    p.compose.holds = {"menu item", "Save as Draft"};
+    p.saveDraft = {{"menu item", "Save as Draft", "click"}};
     p.makeProfile = [](const QString&) {}; // opens a composer with no account at all
     p.commands = [](const QString&, const QStringList& subjects) {
         QStringList uris; // one start takes them all (a second start opens the main window)
@@ -152,6 +162,10 @@ inline MailProgram clawsMail()
     p.executable = "claws-mail";
     p.package = "claws-mail";
     p.compose = {.className = "Claws-mail", .role = "compose"};
+    p.compose.application = "claws-mail";
+    p.compose.accessibleName = "* - Compose message*";
+    // Its menu's Save (Ctrl+S) keeps the window open; the Draft button closes it.
+    p.saveDraft = {{"menu item", "Save", "click"}};
     p.makeProfile = [](const QString& home) {
         writeFile(home + "/.claws-mail/accountrc", "[Account: 1]\naccount_name=test\n"
                                                    "is_default=1\nname=Test User\n"
@@ -201,15 +215,19 @@ inline std::optional<MailProgram> mailProgramNamed(const QString& name)
 }
 
 // The environment to start one in: the home folder given, nothing of the
-// user's own settings, no accessibility bus.
+// user's own settings. On X11 without the accessibility bus; on a Wayland
+// session as the desktop starts it (natively on Wayland, and nothing about
+// accessibility set either way).
 inline QProcessEnvironment mailEnvironment(const QString& home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home);
-    for (const char* v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+                          "QT_QPA_PLATFORM", "GDK_BACKEND", "NO_AT_BRIDGE", "GNOME_ACCESSIBILITY"})
         env.remove(v);
     env.insert("GSETTINGS_BACKEND", "memory");
-    env.insert("NO_AT_BRIDGE", "1");
+    if (!env.contains("WAYLAND_DISPLAY"))
+        env.insert("NO_AT_BRIDGE", "1");
     return env;
 }
 

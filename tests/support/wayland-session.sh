@@ -7,7 +7,7 @@
 # take as a reason to run it once more.
 #
 # The command gets WAYLAND_DISPLAY (a name in XDG_RUNTIME_DIR, as a desktop
-# sets it; on sway a full path into its own runtime folder), DISPLAY and XAUTHORITY of
+# sets it; on sway a link there to the socket in sway's own runtime folder), DISPLAY and XAUTHORITY of
 # the compositor's Xwayland, XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP,
 # a private D-Bus session bus, and WAYLAND_SESSION_KIND. The screen is
 # WAYLAND_SESSION_SIZE (1280x1024). Composes with sound-session.sh.
@@ -103,7 +103,11 @@ export XDG_SESSION_TYPE=wayland
 unset DISPLAY WAYLAND_DISPLAY XAUTHORITY
 mkdir -p /tmp/.X11-unix 2>/dev/null && chmod 1777 /tmp/.X11-unix 2>/dev/null
 
-dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/session-bus" \
+# The services it starts (the accessibility bus among them, which keeps its
+# switch in the user's settings) see a home folder of the session's own.
+mkdir -p "$work/home"
+HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
+    dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/session-bus" \
     >"$work/session-bus.log" 2>&1 &
 pids+=($!)
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session-bus
@@ -185,7 +189,10 @@ EOF
     compositor=$!
     pids+=($compositor)
     wait_for "session start" $compositor test -s "$runtime/session.env"
-    export WAYLAND_DISPLAY=$runtime/$(sed -n 's/^WAYLAND_DISPLAY=//p' "$runtime/session.env")
+    # A name in the command's runtime folder, as a desktop sets it (a sandboxed
+    # web view binds that folder's socket by name only).
+    ln -s "$runtime/$(sed -n 's/^WAYLAND_DISPLAY=//p' "$runtime/session.env")" "$XDG_RUNTIME_DIR/wayland-0"
+    export WAYLAND_DISPLAY=wayland-0
     DISPLAY=$(sed -n 's/^DISPLAY=//p' "$runtime/session.env")
     export DISPLAY SWAYSOCK=$(sed -n 's/^SWAYSOCK=//p' "$runtime/session.env")
     ;;

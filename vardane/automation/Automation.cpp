@@ -120,6 +120,31 @@ void Automation::RestoreWindow(WindowHandle window)
         m_backend->restoreWindow(window);
 }
 
+bool Automation::ReachesControls(WindowHandle window)
+{
+    return window && m_backend->reachesControls(window);
+}
+
+bool Automation::WorkControl(WindowHandle window, const ControlQuery& control)
+{
+    return window && m_backend->workControl(window, control);
+}
+
+bool Automation::EnterFileName(WindowHandle chooser, const QString& path)
+{
+    return chooser && m_backend->enterFileName(chooser, utf8(path));
+}
+
+int Automation::AcceptFileChooser(WindowHandle chooser)
+{
+    return chooser ? m_backend->acceptFileChooser(chooser) : -1;
+}
+
+QString Automation::UnreachedProgramsAdvice()
+{
+    return QString::fromStdString(m_backend->unreachedProgramsAdvice());
+}
+
 void Automation::MakeTopmost(QWidget* ownWindow)
 {
     if (!ownWindow)

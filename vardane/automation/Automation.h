@@ -55,6 +55,13 @@ public:
     // key delivery itself).
     void allowKeysToOwnWindows(bool allow) { m_keysToOwnWindows = allow; }
     bool ActivateByTitle(const QString& title);
+    // Other programs' windows reached through their controls rather than by
+    // keys (see WindowSystem).
+    bool ReachesControls(WindowHandle window);
+    bool WorkControl(WindowHandle window, const ControlQuery& control);
+    bool EnterFileName(WindowHandle chooser, const QString& path);
+    int AcceptFileChooser(WindowHandle chooser);
+    QString UnreachedProgramsAdvice();
     // Starts the program found beside this one, else on PATH, with no shell
     // in between. Returns its process id, 0 when it could not be started.
     virtual qint64 StartProgram(const QString& fileName);
@@ -97,8 +104,11 @@ private:
     bool m_toldUnsupported = false;
 };
 
-// The desktop's automation: the X11 backend on X11, the Windows one on Windows.
+// The desktop's automation: the X11 backend on X11 (joined by accessibility on
+// a Wayland session), the Windows one on Windows.
 std::unique_ptr<Automation> createDesktopAutomation();
+// Its backend alone (for an Automation of a kind of one's own).
+std::unique_ptr<WindowSystem> createDesktopWindowSystem();
 
 inline WindowHandle FindTopWindow(const QString& windowClass, const QString& title)
 {
@@ -135,6 +145,26 @@ inline bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation
 inline bool ActivateByTitle(const QString& title)
 {
     return Automation::instance().ActivateByTitle(title);
+}
+inline bool ReachesControls(WindowHandle w)
+{
+    return Automation::instance().ReachesControls(w);
+}
+inline bool WorkControl(WindowHandle w, const ControlQuery& control)
+{
+    return Automation::instance().WorkControl(w, control);
+}
+inline bool EnterFileName(WindowHandle chooser, const QString& path)
+{
+    return Automation::instance().EnterFileName(chooser, path);
+}
+inline int AcceptFileChooser(WindowHandle chooser)
+{
+    return Automation::instance().AcceptFileChooser(chooser);
+}
+inline QString UnreachedProgramsAdvice()
+{
+    return Automation::instance().UnreachedProgramsAdvice();
 }
 inline qint64 StartProgram(const QString& fileName)
 {

@@ -5,6 +5,7 @@
 #if defined(_WIN32)
 #include "win32/Win32WindowSystem.h"
 #else
+#include "wayland/WaylandWindowSystem.h"
 #include "x11/X11WindowSystem.h"
 #endif
 
@@ -31,16 +32,25 @@ public:
 
 std::unique_ptr<Automation> createDesktopAutomation()
 {
+    return std::make_unique<Automation>(createDesktopWindowSystem());
+}
+
+std::unique_ptr<WindowSystem> createDesktopWindowSystem()
+{
     std::unique_ptr<WindowSystem> backend;
 #if defined(_WIN32)
     backend = createWin32WindowSystem();
 #else
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         backend = openX11WindowSystem();
+    // On a Wayland session the X server is Xwayland: its windows as on X11,
+    // the session's native windows through accessibility.
+    if (backend && inWaylandSession())
+        backend = openWaylandWindowSystem(std::move(backend));
 #endif
     if (!backend)
         backend = std::make_unique<NoWindowSystem>();
-    return std::make_unique<Automation>(std::move(backend));
+    return backend;
 }
 
 } // namespace automation

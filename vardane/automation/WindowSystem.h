@@ -27,14 +27,34 @@ enum class WindowClass {
 // other character for itself; an empty pattern takes any value, a missing one
 // included. On X11 the names are WM_CLASS's instance and class and
 // WM_WINDOW_ROLE.
+// A control inside another program's window, as its accessibility tree
+// names it: the role ("push button", "menu item", "menu"), the name (a
+// pattern as below) and the action that works it ("click", "press").
+struct ControlQuery
+{
+    std::string role = {};
+    std::string name = {};
+    std::string action = {};
+};
+
 struct WindowQuery
 {
     std::string instance = {};
     std::string className = {};
     std::string role = {};
     std::string title = {};
-    // When set, only a dialog transient for (owned by) this window.
+    // When set, only a dialog transient for (owned by) this window; where
+    // windows are reached through accessibility, a window of the same program.
     WindowHandle owner = 0;
+    // Where other programs' windows are reached through accessibility (the
+    // native windows of a Wayland desktop): the program's accessible name,
+    // the window's accessible role and name (the title must match as well),
+    // and a control the window must hold. Without an application the query
+    // is not asked of accessibility.
+    std::string application = {};
+    std::string accessibleRole = {};
+    std::string accessibleName = {};
+    ControlQuery holds = {};
 };
 
 // Whether text matches a WindowQuery pattern as a whole (an empty pattern
@@ -95,6 +115,30 @@ public:
     {
         return (void)windows, false;
     }
+
+    // Windows reached through their controls (accessibility) rather than by
+    // keys. Such a window needs no focus: nothing is typed.
+    virtual bool reachesControls(WindowHandle window) { return (void)window, false; }
+    // Works the first control in the window, or in a menu open over it, that
+    // the query matches. False when there is none (yet) or it refused.
+    virtual bool workControl(WindowHandle window, const ControlQuery& control)
+    {
+        return (void)window, (void)control, false;
+    }
+    // Puts the path into a file chooser's location field, exactly; false when
+    // the window shows no such field (yet).
+    virtual bool enterFileName(WindowHandle chooser, const std::string& path)
+    {
+        return (void)chooser, (void)path, false;
+    }
+    // Accepts the file chooser's file: 1 when done, 0 when it cannot be done
+    // yet (its button still greyed while the chooser takes the name), -1 when
+    // the window has no such button.
+    virtual int acceptFileChooser(WindowHandle chooser) { return (void)chooser, -1; }
+    // When a program is running whose windows cannot be reached until the
+    // user does something (started before the desktop's accessibility was
+    // on, say): what to do, in plain words. Empty otherwise.
+    virtual std::string unreachedProgramsAdvice() { return {}; }
 
     // A file descriptor that becomes readable when the window system has news
     // (windows created, mapped, retitled), or -1. drainEvents() reads it empty.

@@ -17,8 +17,9 @@ namespace {
 
 constexpr std::array<char, 6> Magic{'i', '3', '-', 'i', 'p', 'c'};
 constexpr std::uint32_t RunCommand = 0;
+constexpr std::uint32_t GetTree = 4;
 constexpr int ReplyLimitMs = 1000;
-constexpr std::uint32_t LargestReply = 1 << 20;
+constexpr std::uint32_t LargestReply = 1 << 24;
 
 // Reads exactly size bytes, waiting at most ReplyLimitMs for each part.
 bool readAll(int fd, char* data, std::size_t size)
@@ -94,16 +95,16 @@ bool Ipc::connect()
     return true;
 }
 
-bool Ipc::exchange(const std::string& command, std::string& reply)
+bool Ipc::exchange(std::uint32_t type, const std::string& payload, std::string& reply)
 {
     if (m_fd < 0)
         return false;
     // A message: the magic, the payload's length and the message type (both
     // in the machine's byte order), then the payload.
     std::string message(Magic.begin(), Magic.end());
-    const std::uint32_t header[2] = {static_cast<std::uint32_t>(command.size()), RunCommand};
+    const std::uint32_t header[2] = {static_cast<std::uint32_t>(payload.size()), type};
     message.append(reinterpret_cast<const char*>(header), sizeof header);
-    message += command;
+    message += payload;
     if (!writeAll(m_fd, message.data(), message.size()))
         return false;
     char head[Magic.size() + sizeof header];
@@ -117,17 +118,28 @@ bool Ipc::exchange(const std::string& command, std::string& reply)
     return readAll(m_fd, reply.data(), length);
 }
 
+bool Ipc::ask(std::uint32_t type, const std::string& payload, std::string& reply)
+{
+    if (exchange(type, payload, reply))
+        return true;
+    // Lost (sway restarted, a reply never came): once more on a new connection.
+    return connect() && exchange(type, payload, reply);
+}
+
 bool Ipc::run(const std::string& command)
 {
     std::string reply;
-    if (!exchange(command, reply)) {
-        // Lost (sway restarted, a reply never came): once more on a new connection.
-        if (!connect() || !exchange(command, reply))
-            return false;
-    }
+    if (!ask(RunCommand, command, reply))
+        return false;
     // The reply is a list with one result per command: [{"success": true}].
     return reply.find("\"success\": true") != std::string::npos ||
            reply.find("\"success\":true") != std::string::npos;
+}
+
+std::string Ipc::tree()
+{
+    std::string reply;
+    return ask(GetTree, {}, reply) ? reply : std::string();
 }
 
 } // namespace automation::sway

@@ -1,0 +1,162 @@
+#include "KWinScript.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QObject>
+#include <QTemporaryFile>
+#include <QTimer>
+
+namespace automation::kwin {
+
+namespace {
+
+const QString KWin = QStringLiteral("org.kde.KWin");
+const QString ReportPath = QStringLiteral("/Tindrel/KWinReports");
+constexpr int CallLimitMs = 2000;
+constexpr int ReportLimitMs = 3000;
+
+QString quoted(const QString& text)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+QDBusMessage callKWin(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& args)
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(KWin, path, interface, method);
+    m.setArguments(args);
+    return QDBusConnection::sessionBus().call(m, QDBus::Block, CallLimitMs);
+}
+
+} // namespace
+
+// Receives what the scripts report.
+class Reports : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.tindrel.KWinReports")
+public:
+    QString token;
+    QString text;
+    bool arrived = false;
+signals:
+    void reported();
+public slots:
+    Q_SCRIPTABLE void report(const QString& from, const QString& what)
+    {
+        if (from != token)
+            return;
+        text = what;
+        arrived = true;
+        emit reported();
+    }
+};
+
+std::unique_ptr<Scripting> Scripting::fromEnvironment()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(KWin))
+        return nullptr;
+    std::unique_ptr<Scripting> s(new Scripting());
+    if (!bus.registerObject(ReportPath, s->m_reports.get(), QDBusConnection::ExportScriptableSlots))
+        return nullptr;
+    return s;
+}
+
+Scripting::Scripting() : m_reports(std::make_unique<Reports>()) {}
+
+Scripting::~Scripting()
+{
+    QDBusConnection::sessionBus().unregisterObject(ReportPath);
+}
+
+QString Scripting::run(const QString& body)
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tindrel-kwin-XXXXXX.js"));
+    const QString token =
+        QStringLiteral("tindrel-%1-%2").arg(QCoreApplication::applicationPid()).arg(++m_serial);
+    const QString script =
+        QStringLiteral("(function () {\nfunction report(text) { callDBus(%1, %2, "
+                       "\"org.tindrel.KWinReports\", \"report\", %3, String(text)); }\n"
+                       "try {\n%4\n} catch (e) { report(\"\"); }\n})();\n")
+            .arg(quoted(QDBusConnection::sessionBus().baseService()), quoted(ReportPath),
+                 quoted(token), body);
+    if (!file.open() || file.write(script.toUtf8()) < 0 || !file.flush())
+        return {};
+    m_reports->token = token;
+    m_reports->arrived = false;
+    const QDBusMessage loaded =
+        callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+                 QStringLiteral("loadScript"), {file.fileName(), token});
+    if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty())
+        return {};
+    const int id = loaded.arguments().constFirst().toInt();
+    // KWin 5 puts a loaded script at /<id>, KWin 6 at /Scripting/Script<id>.
+    for (const QString& path :
+         {QStringLiteral("/Scripting/Script%1").arg(id), QStringLiteral("/%1").arg(id)})
+        if (callKWin(path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"), {})
+                .type() == QDBusMessage::ReplyMessage)
+            break;
+    if (!m_reports->arrived) {
+        QEventLoop loop;
+        QTimer::singleShot(ReportLimitMs, &loop, &QEventLoop::quit);
+        QObject::connect(m_reports.get(), &Reports::reported, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
+             QStringLiteral("unloadScript"), {token});
+    return m_reports->arrived ? m_reports->text : QString();
+}
+
+QList<Window> Scripting::stackingOrder()
+{
+    const QString text = run(QStringLiteral(
+        "var out = [];\n"
+        "var order = workspace.stackingOrder;\n"
+        "if (!order) {\n" // KWin 5: each window knows its place
+        "    order = workspace.clientList().slice();\n"
+        "    order.sort(function (a, b) { return a.stackingOrder - b.stackingOrder; });\n"
+        "}\n"
+        "for (var i = 0; i < order.length; ++i)\n"
+        "    out.push(order[i].pid + \"\\t\" + order[i].caption);\n"
+        "report(out.join(\"\\n\"));"));
+    QList<Window> out;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab > 0)
+            out.append({line.left(tab).toUInt(), line.mid(tab + 1)});
+    }
+    return out;
+}
+
+bool Scripting::activate(std::uint32_t pid, const QString& caption)
+{
+    const QString text =
+        run(QStringLiteral("var all = workspace.clientList();\n"
+                           "var caption = %2;\n"
+                           "for (var i = 0; i < all.length; ++i) {\n"
+                           "    var c = all[i];\n"
+                           "    if (c.pid == %1 && (c.caption == caption || "
+                           "c.caption.indexOf(caption + \" <\") == 0)) {\n"
+                           "        c.minimized = false;\n"
+                           "        workspace.activeClient = c;\n"
+                           "        report(workspace.activeClient == c ? \"1\" : \"0\");\n"
+                           "        return;\n"
+                           "    }\n"
+                           "}\n"
+                           "report(\"0\");")
+                .arg(pid)
+                .arg(quoted(caption)));
+    return text == QLatin1String("1");
+}
+
+} // namespace automation::kwin
+
+#include "KWinScript.moc"

@@ -1,0 +1,457 @@
+#include "WaylandWindowSystem.h"
+
+#include "../atspi/AtSpi.h"
+#include "../kwin/KWinScript.h"
+#include "../sway/SwayIpc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+namespace automation {
+
+namespace {
+
+using atspi::Object;
+using atspi::Route;
+
+// Handles of windows reached through accessibility: far above any X11 id.
+constexpr WindowHandle AccessibleBit = WindowHandle(1) << 48;
+constexpr int IsDefault = 39; // state bit: a dialog's default button
+
+struct Frame
+{
+    Object app;
+    Object frame;
+    std::uint32_t pid = 0;
+};
+
+struct Candidate
+{
+    WindowHandle handle;
+    bool active;
+    QString title;
+    std::uint32_t pid;
+};
+
+bool matches(const std::string& pattern, const QString& text)
+{
+    return matchesPattern(pattern, text.toStdString());
+}
+
+bool wants(const ControlQuery& c)
+{
+    return !c.role.empty() || !c.name.empty();
+}
+
+// Processes of this user whose program name is one of names.
+std::set<std::string> runningPrograms(const std::set<std::string>& names)
+{
+    std::set<std::string> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool number = false;
+        entry.toUInt(&number);
+        if (!number)
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry));
+        if (!comm.open(QIODevice::ReadOnly))
+            continue;
+        const std::string name = comm.readAll().trimmed().toStdString();
+        if (names.count(name) && QFileInfo(comm).ownerId() == ::getuid())
+            found.insert(name);
+    }
+    return found;
+}
+
+// sway's windows in the order they last had the focus, most recent first:
+// every container lists its children by focus in "focus".
+void byFocus(const QJsonObject& node, QList<QJsonObject>& out)
+{
+    QList<QJsonObject> kids;
+    for (const char* key : {"nodes", "floating_nodes"})
+        for (const QJsonValue& v : node.value(QLatin1String(key)).toArray())
+            kids << v.toObject();
+    if (kids.isEmpty()) {
+        if (node.contains(QLatin1String("pid")))
+            out << node;
+        return;
+    }
+    std::vector<bool> done(static_cast<std::size_t>(kids.size()));
+    for (const QJsonValue& id : node.value(QLatin1String("focus")).toArray())
+        for (qsizetype i = 0; i < kids.size(); ++i)
+            if (!done[static_cast<std::size_t>(i)] &&
+                kids[i].value(QLatin1String("id")).toInteger() == id.toInteger()) {
+                done[static_cast<std::size_t>(i)] = true;
+                byFocus(kids[i], out);
+            }
+    for (qsizetype i = 0; i < kids.size(); ++i)
+        if (!done[static_cast<std::size_t>(i)])
+            byFocus(kids[i], out);
+}
+
+class WaylandWindowSystem : public WindowSystem
+{
+public:
+    explicit WaylandWindowSystem(std::unique_ptr<WindowSystem> x11) : m_x11(std::move(x11))
+    {
+        atspi::Client::enableForNewPrograms();
+        m_sway = sway::Ipc::fromEnvironment();
+        m_kwin = kwin::Scripting::fromEnvironment();
+    }
+
+    WindowHandle findTopWindow(WindowClass cls, const std::string& title) override
+    {
+        return m_x11->findTopWindow(cls, title);
+    }
+
+    std::optional<WindowHandle> findWindow(const WindowQuery& query) override
+    {
+        if (query.owner && accessible(query.owner))
+            return accessibleWindow(query);
+        const auto x11 = m_x11->findWindow(query);
+        if (x11.value_or(0) || query.application.empty())
+            return x11;
+        return accessibleWindow(query);
+    }
+
+    int bringToFront(WindowHandle w) override
+    {
+        return accessible(w) ? toFront(w) : m_x11->bringToFront(w);
+    }
+
+    int isWindowShown(WindowHandle w) override
+    {
+        if (!accessible(w))
+            return m_x11->isWindowShown(w);
+        const Frame* f = frame(w);
+        return f && client() && m_client->children(f->app).contains(f->frame) ? 1 : 0;
+    }
+
+    int isMinimized(WindowHandle w) override
+    {
+        if (!accessible(w))
+            return m_x11->isMinimized(w);
+        const Frame* f = frame(w);
+        return f && client() && m_client->has(f->frame, atspi::Iconified) ? 1 : 0;
+    }
+
+    void restoreWindow(WindowHandle w) override
+    {
+        if (!accessible(w))
+            return m_x11->restoreWindow(w);
+        toFront(w);
+    }
+
+    bool activateByTitle(const std::string& title) override
+    {
+        return m_x11->activateByTitle(title);
+    }
+
+    bool sendKeys(const std::vector<KeyStroke>& keys) override { return m_x11->sendKeys(keys); }
+
+    bool keyboardIn(const std::vector<WindowHandle>& windows) override
+    {
+        return m_x11->keyboardIn(windows);
+    }
+
+    int eventSource() const override { return m_x11->eventSource(); }
+    void drainEvents() override { m_x11->drainEvents(); }
+
+    bool reachesControls(WindowHandle w) override { return accessible(w); }
+
+    bool workControl(WindowHandle w, const ControlQuery& c) override
+    {
+        const Frame* f = frame(w);
+        if (!f || !client())
+            return false;
+        const QString action = QString::fromStdString(c.action);
+        const auto test = [&](const Object& o, const QString& role) {
+            return matches(c.role, role) && matches(c.name, m_client->name(o)) &&
+                   m_client->actions(o).contains(action);
+        };
+        auto found = m_client->find(f->frame, test);
+        // A menu can also be a window of its own beside the one that opened it.
+        for (const Object& top : m_client->children(f->app)) {
+            if (found)
+                break;
+            const QString role = m_client->role(top);
+            if (top != f->frame && (role == QLatin1String("window") || role.startsWith("menu")))
+                found = m_client->find(top, test);
+        }
+        // On the bus: the program answers the action first and may then run
+        // a dialog that holds its bus connection until it closes.
+        return found && m_client->doAction(*found, action, Route::Bus);
+    }
+
+    bool enterFileName(WindowHandle chooser, const std::string& path) override
+    {
+        const Frame* f = frame(chooser);
+        if (!f || !client())
+            return false;
+        auto field = locationField(f->frame);
+        if (!field && m_locationShown.insert(chooser).second) {
+            // The chooser's own command that shows its location field (as its
+            // Ctrl+L does): asked once, since asked again it may hide the field.
+            const auto widget = m_client->find(f->frame, [&](const Object& o, const QString&) {
+                return m_client->actions(o).contains(QStringLiteral("show_location"));
+            });
+            if (widget && m_client->doAction(*widget, QStringLiteral("show_location"), Route::Own))
+                field = locationField(f->frame);
+        }
+        const QString text = QString::fromStdString(path);
+        return field && m_client->setText(*field, text) && m_client->text(*field) == text;
+    }
+
+    int acceptFileChooser(WindowHandle chooser) override
+    {
+        const Frame* f = frame(chooser);
+        if (!f || !client())
+            return -1;
+        const auto button = m_client->find(f->frame, [&](const Object& o, const QString& role) {
+            if (role != QLatin1String("push button"))
+                return false;
+            return m_client->name(o) == QLatin1String("Open") ||
+                   (m_client->states(o) >> IsDefault & 1);
+        });
+        if (!button)
+            return -1;
+        // Greyed until the chooser has taken the name in (the first chooser of
+        // a program's run takes a moment); an action before that is ignored.
+        if (!m_client->has(*button, atspi::Sensitive))
+            return 0;
+        return m_client->doAction(*button, QStringLiteral("click"), Route::Own) ? 1 : -1;
+    }
+
+    std::string unreachedProgramsAdvice() override
+    {
+        const auto running = runningPrograms({"thunderbird", "evolution", "claws-mail"});
+        if (running.empty())
+            return {};
+        if (!client())
+            return "Your e-mail program runs directly on this Wayland desktop, where Tindrel "
+                   "reaches its windows through the desktop's accessibility support, which is "
+                   "missing or not running. Install it (Debian package at-spi2-core), log in "
+                   "again, then press \"Attach Voice\" again.";
+        if (!running.count("thunderbird"))
+            return {};
+        for (const Object& app : m_client->applications())
+            if (processOf(app.service) != m_self &&
+                m_client->name(app) == QLatin1String("Thunderbird"))
+                return {};
+        return "Thunderbird is running, but it was started before this desktop's accessibility "
+               "support was turned on, so Tindrel cannot reach its windows. The support is now "
+               "on. Close Thunderbird, start it again, open your message in it, then press "
+               "\"Attach Voice\" again.";
+    }
+
+private:
+    static bool accessible(WindowHandle w) { return w & AccessibleBit; }
+
+    atspi::Client* client()
+    {
+        if (!m_client && !m_clientTried) {
+            m_clientTried = true;
+            m_client = atspi::Client::open();
+        }
+        return m_client.get();
+    }
+
+    std::uint32_t processOf(const QString& service)
+    {
+        auto it = m_processes.find(service);
+        if (it == m_processes.end())
+            it = m_processes.emplace(service, m_client->processOf(service)).first;
+        return it->second;
+    }
+
+    const Frame* frame(WindowHandle w) const
+    {
+        const auto it = m_frames.find(w);
+        return it == m_frames.end() ? nullptr : &it->second;
+    }
+
+    WindowHandle handleFor(const Frame& f)
+    {
+        const auto it = m_handles.find(f.frame);
+        if (it != m_handles.end())
+            return it->second;
+        const WindowHandle h = AccessibleBit | ++m_serial;
+        m_handles.emplace(f.frame, h);
+        m_frames.emplace(h, f);
+        return h;
+    }
+
+    std::optional<Object> locationField(const Object& chooser)
+    {
+        return m_client->find(chooser, [&](const Object& o, const QString& role) {
+            if (role != QLatin1String("text"))
+                return false;
+            const auto s = m_client->states(o);
+            return (s >> atspi::Showing & 1) && (s >> atspi::Editable & 1);
+        });
+    }
+
+    // Remembered once found (a window being built may not hold it yet).
+    bool holds(const Object& window, const ControlQuery& c)
+    {
+        if (m_holding.count(window))
+            return true;
+        const bool found =
+            m_client
+                ->find(window,
+                       [&](const Object& o, const QString& role) {
+                           return matches(c.role, role) && matches(c.name, m_client->name(o));
+                       })
+                .has_value();
+        if (found)
+            m_holding.insert(window);
+        return found;
+    }
+
+    WindowHandle accessibleWindow(const WindowQuery& q)
+    {
+        if (!client())
+            return 0;
+        const std::string role = q.accessibleRole.empty() ? "frame" : q.accessibleRole;
+        std::vector<Candidate> found;
+        const auto consider = [&](const Object& app, std::uint32_t pid, const Object& top,
+                                  const Object& except) {
+            if (top == except || !matches(role, m_client->role(top)))
+                return;
+            const QString title = m_client->name(top);
+            if (!matches(q.title, title) || !matches(q.accessibleName, title) ||
+                (wants(q.holds) && !holds(top, q.holds)))
+                return;
+            found.push_back(
+                {handleFor({app, top, pid}), m_client->has(top, atspi::Active), title, pid});
+        };
+        if (q.owner) {
+            // Its dialogs: windows of the same program.
+            const Frame* owner = frame(q.owner);
+            if (!owner)
+                return 0;
+            for (const Object& top : m_client->children(owner->app))
+                consider(owner->app, owner->pid, top, owner->frame);
+        } else {
+            for (const Object& app : m_client->applications()) {
+                // Not this program itself (it is on the bus too, and would
+                // have to answer while it waits for the answer).
+                const std::uint32_t pid = processOf(app.service);
+                if (pid == m_self || !matches(q.application, m_client->name(app)))
+                    continue;
+                for (const Object& top : m_client->children(app))
+                    consider(app, pid, top, {});
+            }
+        }
+        return frontmost(found);
+    }
+
+    // The one the user had in front last: the active one, else the one the
+    // compositor says had the focus (or was stacked) last, else the newest.
+    WindowHandle frontmost(const std::vector<Candidate>& found)
+    {
+        if (found.empty())
+            return 0;
+        for (const Candidate& c : found)
+            if (c.active)
+                return c.handle;
+        if (found.size() > 1) {
+            const QList<QPair<std::uint32_t, QString>> order = recentFirst();
+            for (const auto& [pid, title] : order)
+                for (const Candidate& c : found)
+                    if (c.pid == pid && sameTitle(title, c.title))
+                        return c.handle;
+        }
+        return found.back().handle;
+    }
+
+    // KWin tells a second window of the same title apart by " <2>".
+    static bool sameTitle(const QString& compositor, const QString& accessible)
+    {
+        return compositor == accessible ||
+               (compositor.startsWith(accessible + QLatin1String(" <")) &&
+                compositor.endsWith(QLatin1Char('>')));
+    }
+
+    // Windows as (process, title), the one last in front first.
+    QList<QPair<std::uint32_t, QString>> recentFirst()
+    {
+        QList<QPair<std::uint32_t, QString>> out;
+        if (m_sway) {
+            QList<QJsonObject> views;
+            byFocus(QJsonDocument::fromJson(QByteArray::fromStdString(m_sway->tree())).object(),
+                    views);
+            for (const QJsonObject& v : views)
+                out.append({static_cast<std::uint32_t>(v.value(QLatin1String("pid")).toInteger()),
+                            v.value(QLatin1String("name")).toString()});
+        } else if (m_kwin) {
+            for (const auto& w : m_kwin->stackingOrder())
+                out.prepend({w.pid, w.caption});
+        }
+        return out;
+    }
+
+    int toFront(WindowHandle w)
+    {
+        const Frame* f = frame(w);
+        if (!f || !client())
+            return 0;
+        const QString title = m_client->name(f->frame);
+        if (m_sway) {
+            QList<QJsonObject> views;
+            byFocus(QJsonDocument::fromJson(QByteArray::fromStdString(m_sway->tree())).object(),
+                    views);
+            for (const QJsonObject& v : views)
+                if (v.value(QLatin1String("pid")).toInteger() == f->pid &&
+                    v.value(QLatin1String("name")).toString() == title)
+                    return m_sway->run("[con_id=" +
+                                       std::to_string(v.value(QLatin1String("id")).toInteger()) +
+                                       "] focus")
+                               ? 1
+                               : 0;
+            return 0;
+        }
+        if (m_kwin)
+            return m_kwin->activate(f->pid, title) ? 1 : 0;
+        return 0; // GNOME lets no program raise another's window
+    }
+
+    std::unique_ptr<WindowSystem> m_x11;
+    std::unique_ptr<atspi::Client> m_client;
+    bool m_clientTried = false;
+    std::unique_ptr<sway::Ipc> m_sway;
+    std::unique_ptr<kwin::Scripting> m_kwin;
+    std::map<Object, WindowHandle> m_handles;
+    std::map<WindowHandle, Frame> m_frames;
+    std::set<Object> m_holding;
+    std::set<WindowHandle> m_locationShown;
+    std::map<QString, std::uint32_t> m_processes; // by bus name
+    const std::uint32_t m_self = static_cast<std::uint32_t>(::getpid());
+    WindowHandle m_serial = 0;
+};
+
+} // namespace
+
+bool inWaylandSession()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (display && *display) || (type && std::string(type) == "wayland");
+}
+
+std::unique_ptr<WindowSystem> openWaylandWindowSystem(std::unique_ptr<WindowSystem> x11)
+{
+    return std::make_unique<WaylandWindowSystem>(std::move(x11));
+}
+
+} // namespace automation
