@@ -40,7 +40,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, xdg-utils, fonts-liberation2")
 # On a Wayland session the programs run on its X server (Xwayland); without one the
-# wizard says so, and the recorder records, in a native window.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xwayland, qt6-wayland")
+# wizard says so, and the recorder records, in a native window. There the wizard
+# reaches the e-mail programs' native windows through the desktop's accessibility
+# bus (at-spi2-core); without it, it says what to install.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xwayland, qt6-wayland, at-spi2-core")
 
 include(CPack)
