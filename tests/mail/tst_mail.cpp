@@ -172,7 +172,12 @@ void TestMail::init()
     QDir().mkpath(m_home);
     m_program.makeProfile(m_home);
     // Every character a file dialog or a key notation could take for something else.
-    const QString folder = m_dir->filePath("Voice Files ~%(x){y}");
+    QString folder = m_dir->filePath("Voice Files ~%(x){y}");
+    // Where the path is handed over as text rather than typed: whatever else
+    // a folder name may hold (quotes, a backslash, shell and pattern
+    // characters, a tab, a line break, a leading dash, other scripts).
+    if (m_wayland)
+        folder += QString::fromUtf8("/-'q' \"d\" \\b $HOME *?#&;!\tt\nn 日本");
     const QString file = folder + QString::fromUtf8("/[12-08-26]08 05 48AM é.wav");
     // A WAV header, then every byte value, so that a change of any byte shows.
     m_voice = QByteArray::fromHex("524946462c01000057415645666d74201000000001000100401f0000803e0000"
