@@ -12,6 +12,7 @@
 #include "Module1.h"
 #include "automation/Automation.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -54,6 +55,9 @@ void Form6::Form_Load()
 }
 
 namespace {
+
+// How long the item of a menu opened through its control may take to show.
+constexpr qint64 MenuReopenMs = 2000;
 
 struct ComposeSteps
 {
@@ -379,18 +383,25 @@ void Form6::AttachByControls(const std::vector<ControlQuery>& controls, WindowQu
 {
     // For the user's sake only: nothing below needs it in front.
     BringToFront(compose);
+    // A control that only the menu opened by the one before holds may not
+    // come (a menu can close again as it opens): that menu is opened again.
     WaitLimit limit;
-    for (const ControlQuery& control : controls) {
-        limit.restart();
-        while (!WorkControl(compose, control)) {
-            if (abandoned(false))
-                return;
-            if (limit.expired())
-                return TimeUp(QStringLiteral("its command to attach a file (\"%1\") could not "
-                                             "be found.")
-                                  .arg(QString::fromStdString(control.name)));
-            ProcessPendingEvents();
+    QElapsedTimer sinceWorked;
+    sinceWorked.start();
+    for (std::size_t next = 0; next < controls.size();) {
+        if (abandoned(false))
+            return;
+        if (limit.expired())
+            return TimeUp(QStringLiteral("its command to attach a file (\"%1\") could not "
+                                         "be found.")
+                              .arg(QString::fromStdString(controls[next].name)));
+        if (WorkControl(compose, controls[next])) {
+            ++next;
+            sinceWorked.restart();
+        } else if (next > 0 && sinceWorked.hasExpired(MenuReopenMs)) {
+            next = 0;
         }
+        ProcessPendingEvents();
     }
 
     fileDialog.owner = compose;
