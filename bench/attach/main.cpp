@@ -123,62 +123,11 @@ public:
 };
 QStringList MessageCatcher::messages;
 
-// --- Reading a draft back: just enough MIME ---------------------------------
-
-QByteArray headerValue(const QByteArray& headers, const QByteArray& name)
-{
-    QByteArray unfolded = headers;
-    unfolded.replace("\n\t", " ").replace("\n ", " ");
-    for (const QByteArray& line : unfolded.split('\n'))
-        if (line.size() > name.size() && line.left(name.size()).toLower() == name &&
-            line[name.size()] == ':')
-            return line.mid(name.size() + 1).trimmed();
-    return {};
-}
-
-void collectLeaves(const QByteArray& part, QList<QByteArray>* leaves)
-{
-    qsizetype split = part.indexOf("\n\n");
-    if (split < 0)
-        split = part.size();
-    const QByteArray headers = part.left(split);
-    const QByteArray body = part.mid(split + 2);
-    const QByteArray type = headerValue(headers, "content-type");
-    if (type.toLower().startsWith("multipart/")) {
-        static const QRegularExpression boundaryRx(
-            QStringLiteral("boundary=(?:\"([^\"]+)\"|([^;\\s]+))"),
-            QRegularExpression::CaseInsensitiveOption);
-        const auto m = boundaryRx.match(QString::fromLatin1(type));
-        if (!m.hasMatch())
-            return;
-        const QByteArray delimiter =
-            "\n--" + (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).toLatin1();
-        const QByteArray rest = '\n' + body;
-        for (qsizetype at = rest.indexOf(delimiter); at >= 0;) {
-            const qsizetype start = rest.indexOf('\n', at + 1);
-            const qsizetype next = rest.indexOf(delimiter, at + delimiter.size());
-            if (start < 0 || next < 0)
-                break;
-            collectLeaves(rest.mid(start + 1, next - start - 1), leaves);
-            at = next;
-        }
-        return;
-    }
-    const QByteArray encoding = headerValue(headers, "content-transfer-encoding").toLower();
-    leaves->append(encoding == "base64" ? QByteArray::fromBase64(body) : body);
-}
-
 // Whether the message has the subject and a part that is the voice file.
-bool holdsVoice(QByteArray raw, const QString& subject, const QByteArray& voice)
+bool holdsVoice(const QByteArray& raw, const QString& subject, const QByteArray& voice)
 {
-    raw.replace("\r\n", "\n");
-    const qsizetype split = raw.indexOf("\n\n");
-    if (QString::fromUtf8(headerValue(raw.left(split < 0 ? raw.size() : split), "subject")) !=
-        subject)
-        return false;
-    QList<QByteArray> leaves;
-    collectLeaves(raw, &leaves);
-    return leaves.contains(voice);
+    const mailprograms::Message m = mailprograms::parseMessage(raw);
+    return m.subject == subject && m.leaves.contains(voice);
 }
 
 // One line for the results: what failed, without line breaks.

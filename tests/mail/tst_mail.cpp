@@ -36,6 +36,8 @@
 
 using namespace vardane;
 using namespace automation;
+using mailprograms::Message;
+using mailprograms::parseMessage;
 
 namespace {
 
@@ -44,68 +46,6 @@ constexpr int DraftMs = 60000; // a draft on disk after Ctrl+S
 constexpr int ResaveMs = 5000; // Ctrl+S again when no draft with the file has come
 constexpr int GraceMs = 5000;  // after SIGTERM, before SIGKILL
 constexpr int ReopenMs = 2000; // a menu's item not shown: the menu opened again
-
-// --- MIME, just enough to read a draft back --------------------------------
-
-struct Message
-{
-    QString subject;
-    QList<QByteArray> leaves; // every leaf part, decoded
-};
-
-QByteArray headerValue(const QByteArray& headers, const QByteArray& name)
-{
-    // Headers unfolded, names in any case.
-    QByteArray unfolded = headers;
-    unfolded.replace("\n\t", " ").replace("\n ", " ");
-    for (const QByteArray& line : unfolded.split('\n'))
-        if (line.size() > name.size() && line.left(name.size()).toLower() == name &&
-            line[name.size()] == ':')
-            return line.mid(name.size() + 1).trimmed();
-    return {};
-}
-
-void collectLeaves(const QByteArray& part, QList<QByteArray>* leaves)
-{
-    qsizetype split = part.indexOf("\n\n");
-    if (split < 0)
-        split = part.size();
-    const QByteArray headers = part.left(split);
-    const QByteArray body = part.mid(split + 2);
-    const QByteArray type = headerValue(headers, "content-type");
-    if (type.toLower().startsWith("multipart/")) {
-        static const QRegularExpression boundaryRx(
-            QStringLiteral("boundary=(?:\"([^\"]+)\"|([^;\\s]+))"),
-            QRegularExpression::CaseInsensitiveOption);
-        const auto m = boundaryRx.match(QString::fromLatin1(type));
-        if (!m.hasMatch())
-            return;
-        const QByteArray delimiter =
-            "\n--" + (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).toLatin1();
-        const QByteArray rest = '\n' + body;
-        for (qsizetype at = rest.indexOf(delimiter); at >= 0;) {
-            const qsizetype start = rest.indexOf('\n', at + 1);
-            const qsizetype next = rest.indexOf(delimiter, at + delimiter.size());
-            if (start < 0 || next < 0)
-                break;
-            collectLeaves(rest.mid(start + 1, next - start - 1), leaves);
-            at = next;
-        }
-        return;
-    }
-    const QByteArray encoding = headerValue(headers, "content-transfer-encoding").toLower();
-    leaves->append(encoding == "base64" ? QByteArray::fromBase64(body) : body);
-}
-
-Message parseMessage(QByteArray raw)
-{
-    raw.replace("\r\n", "\n");
-    Message m;
-    const qsizetype split = raw.indexOf("\n\n");
-    m.subject = QString::fromUtf8(headerValue(raw.left(split < 0 ? raw.size() : split), "subject"));
-    collectLeaves(raw, &m.leaves);
-    return m;
-}
 
 // The wizard's messages, taken instead of shown.
 class MessageCatcher : public Automation

@@ -41,6 +41,26 @@ QVariant unwrap(const QVariant& v)
     return v.canConvert<QDBusVariant>() ? v.value<QDBusVariant>().variant() : v;
 }
 
+// A list of (bus name, object path): an object's children, the applications.
+QList<Object> objects(const QVariant& v)
+{
+    QList<Object> out;
+    if (!v.canConvert<QDBusArgument>())
+        return out;
+    const QDBusArgument arg = v.value<QDBusArgument>();
+    arg.beginArray();
+    while (!arg.atEnd()) {
+        QString service;
+        QDBusObjectPath path;
+        arg.beginStructure();
+        arg >> service >> path;
+        arg.endStructure();
+        out.append({service, path.path()});
+    }
+    arg.endArray();
+    return out;
+}
+
 } // namespace
 
 std::unique_ptr<Client> Client::open()
@@ -143,22 +163,7 @@ QList<Object> Client::applications()
                                                     RootPath, Prefix + QStringLiteral("Accessible"),
                                                     QStringLiteral("GetChildren"));
     const QDBusMessage reply = QDBusConnection(m_busName).call(m, QDBus::Block, CallLimitMs);
-    QList<Object> out;
-    const QVariant v = first(reply);
-    if (!v.canConvert<QDBusArgument>())
-        return out;
-    const QDBusArgument arg = v.value<QDBusArgument>();
-    arg.beginArray();
-    while (!arg.atEnd()) {
-        QString service;
-        QDBusObjectPath path;
-        arg.beginStructure();
-        arg >> service >> path;
-        arg.endStructure();
-        out.append({service, path.path()});
-    }
-    arg.endArray();
-    return out;
+    return objects(first(reply));
 }
 
 std::uint32_t Client::processOf(const QString& service)
@@ -172,23 +177,8 @@ std::uint32_t Client::processOf(const QString& service)
 
 QList<Object> Client::children(const Object& o)
 {
-    QList<Object> out;
-    const QVariant v =
-        first(call(o, Prefix + QStringLiteral("Accessible"), QStringLiteral("GetChildren"), {}));
-    if (!v.canConvert<QDBusArgument>())
-        return out;
-    const QDBusArgument arg = v.value<QDBusArgument>();
-    arg.beginArray();
-    while (!arg.atEnd()) {
-        QString service;
-        QDBusObjectPath path;
-        arg.beginStructure();
-        arg >> service >> path;
-        arg.endStructure();
-        out.append({service, path.path()});
-    }
-    arg.endArray();
-    return out;
+    return objects(
+        first(call(o, Prefix + QStringLiteral("Accessible"), QStringLiteral("GetChildren"), {})));
 }
 
 QString Client::name(const Object& o)
