@@ -330,6 +330,11 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
             return timeUp(QStringLiteral("its window %1 did not appear.").arg(fileDialogName));
         dialog = findFileDialog(k, compose);
         if (dialog && k.fileDialogIsDialog) {
+            // A file chooser of a kind found by class whose controls its
+            // program offers takes the path without keys, so without pauses.
+            if (k.title.isEmpty() && FillsFileChooser(dialog))
+                return FillFileChooser(
+                    dialog, [&] { return findFileDialog(k, compose); }, path);
             BringToFront(dialog);
             PauseWithEvents(0.5);
             if (!typePath(path, k.keysBeforePath, k.keysAfterPath))
@@ -415,10 +420,16 @@ void Form6::AttachByControls(const std::vector<ControlQuery>& controls, WindowQu
         dialog = FindWindowLike(fileDialog);
         ProcessPendingEvents();
     }
+    FillFileChooser(
+        dialog, [&] { return FindWindowLike(fileDialog); }, path);
+}
 
+void Form6::FillFileChooser(WindowHandle dialog, const std::function<WindowHandle()>& findAgain,
+                            const QString& path)
+{
     // The path goes into the chooser's location field as it stands, then its
     // button takes it once the chooser has read it.
-    limit.restart();
+    WaitLimit limit;
     int accepted = 0;
     while (accepted != 1) {
         if (abandoned(false))
@@ -434,7 +445,7 @@ void Form6::AttachByControls(const std::vector<ControlQuery>& controls, WindowQu
 
     // Done once the chooser has closed.
     while (dialog != 0 && !abandoned(false)) {
-        dialog = FindWindowLike(fileDialog);
+        dialog = findAgain();
         if (dialog == 0) {
             form7().show();
             form8().show();

@@ -3,6 +3,7 @@
 #include "WizardWindow.h"
 #include "automation/WindowSystem.h"
 
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -49,6 +50,9 @@ private:
     void AttachByControls(const std::vector<automation::ControlQuery>& controls,
                           automation::WindowQuery fileDialog, automation::WindowHandle compose,
                           const QString& path);
+    void FillFileChooser(automation::WindowHandle dialog,
+                         const std::function<automation::WindowHandle()>& findAgain,
+                         const QString& path);
     void TimeUp(const QString& what);
 
     bool m_adviceGiven = false;

@@ -7,6 +7,9 @@
 
 #include "automation/WindowSystem.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -276,10 +279,28 @@ inline std::optional<MailProgram> mailProgramNamed(const QString& name)
     return std::nullopt;
 }
 
+// Programs on X11 that join the desktop's accessibility bus, as on an X11
+// desktop that runs the accessibility service (TINDREL_MAIL_ACCESSIBILITY=on;
+// Thunderbird needs the desktop's accessibility switch on as it starts).
+inline bool accessibleOnX11()
+{
+    return qEnvironmentVariable("TINDREL_MAIL_ACCESSIBILITY") == QLatin1String("on");
+}
+
+// The desktop's accessibility switch, as its settings or a screen reader
+// turn it (for the programs started after); false when it could not be set.
+inline bool setAccessibilityEnabled(bool on)
+{
+    QDBusMessage m = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
+                                                    "org.freedesktop.DBus.Properties", "Set");
+    m.setArguments({"org.a11y.Status", "IsEnabled", QVariant::fromValue(QDBusVariant(on))});
+    return QDBusConnection::sessionBus().call(m).type() == QDBusMessage::ReplyMessage;
+}
+
 // The environment to start one in: the home folder given, nothing of the
-// user's own settings. On X11 without the accessibility bus; on a Wayland
-// session as the desktop starts it (natively on Wayland, and nothing about
-// accessibility set either way).
+// user's own settings. On X11 without the accessibility bus unless
+// accessibleOnX11(); on a Wayland session as the desktop starts it (natively
+// on Wayland, and nothing about accessibility set either way).
 inline QProcessEnvironment mailEnvironment(const QString& home)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -288,7 +309,7 @@ inline QProcessEnvironment mailEnvironment(const QString& home)
                           "QT_QPA_PLATFORM", "GDK_BACKEND", "NO_AT_BRIDGE", "GNOME_ACCESSIBILITY"})
         env.remove(v);
     env.insert("GSETTINGS_BACKEND", "memory");
-    if (!env.contains("WAYLAND_DISPLAY"))
+    if (!env.contains("WAYLAND_DISPLAY") && !accessibleOnX11())
         env.insert("NO_AT_BRIDGE", "1");
     return env;
 }

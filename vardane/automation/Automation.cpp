@@ -130,6 +130,11 @@ bool Automation::WorkControl(WindowHandle window, const ControlQuery& control)
     return window && m_backend->workControl(window, control);
 }
 
+bool Automation::FillsFileChooser(WindowHandle chooser)
+{
+    return chooser && m_backend->fillsFileChooser(chooser);
+}
+
 bool Automation::EnterFileName(WindowHandle chooser, const QString& path)
 {
     return chooser && m_backend->enterFileName(chooser, utf8(path));

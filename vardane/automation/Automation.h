@@ -59,6 +59,7 @@ public:
     // keys (see WindowSystem).
     bool ReachesControls(WindowHandle window);
     bool WorkControl(WindowHandle window, const ControlQuery& control);
+    bool FillsFileChooser(WindowHandle chooser);
     bool EnterFileName(WindowHandle chooser, const QString& path);
     int AcceptFileChooser(WindowHandle chooser);
     QString UnreachedProgramsAdvice();
@@ -153,6 +154,10 @@ inline bool ReachesControls(WindowHandle w)
 inline bool WorkControl(WindowHandle w, const ControlQuery& control)
 {
     return Automation::instance().WorkControl(w, control);
+}
+inline bool FillsFileChooser(WindowHandle chooser)
+{
+    return Automation::instance().FillsFileChooser(chooser);
 }
 inline bool EnterFileName(WindowHandle chooser, const QString& path)
 {

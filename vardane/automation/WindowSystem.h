@@ -125,6 +125,9 @@ public:
     {
         return (void)window, (void)control, false;
     }
+    // A file chooser, however it was opened, whose location field and button
+    // can be worked without keys (enterFileName, acceptFileChooser).
+    virtual bool fillsFileChooser(WindowHandle chooser) { return (void)chooser, false; }
     // Puts the path into a file chooser's location field, exactly; false when
     // the window shows no such field (yet).
     virtual bool enterFileName(WindowHandle chooser, const std::string& path)

@@ -168,11 +168,18 @@ QList<Object> Client::applications()
 
 std::uint32_t Client::processOf(const QString& service)
 {
+    if (const auto it = m_processes.find(service); it != m_processes.end())
+        return it->second;
     QDBusMessage m = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
     m.setArguments({service});
-    return first(QDBusConnection(m_busName).call(m, QDBus::Block, CallLimitMs)).toUInt();
+    const std::uint32_t pid =
+        first(QDBusConnection(m_busName).call(m, QDBus::Block, CallLimitMs)).toUInt();
+    // A bus name is never given to another connection: what it names stays.
+    if (pid)
+        m_processes.emplace(service, pid);
+    return pid;
 }
 
 QList<Object> Client::children(const Object& o)
@@ -238,6 +245,53 @@ QString Client::text(const Object& o)
 {
     return first(call(o, Prefix + QStringLiteral("Text"), QStringLiteral("GetText"), {0, -1}))
         .toString();
+}
+
+std::optional<Object> Client::windowOf(std::uint32_t pid, const QString& role, const QString& name)
+{
+    for (const Object& app : applications()) {
+        if (processOf(app.service) != pid)
+            continue;
+        for (const Object& top : children(app))
+            if (this->role(top) == role && this->name(top) == name)
+                return top;
+    }
+    return std::nullopt;
+}
+
+bool Client::enterFileName(const Object& chooser, const QString& path, bool showLocation)
+{
+    const auto locationField = [&] {
+        return find(chooser, [&](const Object& o, const QString& role) {
+            if (role != QLatin1String("text"))
+                return false;
+            const auto s = states(o);
+            return (s >> Showing & 1) && (s >> Editable & 1);
+        });
+    };
+    auto field = locationField();
+    if (!field && showLocation) {
+        const auto widget = find(chooser, [&](const Object& o, const QString&) {
+            return actions(o).contains(QStringLiteral("show_location"));
+        });
+        if (widget && doAction(*widget, QStringLiteral("show_location"), Route::Own))
+            field = locationField();
+    }
+    return field && setText(*field, path) && text(*field) == path;
+}
+
+int Client::acceptFileChooser(const Object& chooser)
+{
+    const auto button = find(chooser, [&](const Object& o, const QString& role) {
+        if (role != QLatin1String("push button"))
+            return false;
+        return name(o) == QLatin1String("Open") || has(o, IsDefault);
+    });
+    if (!button)
+        return -1;
+    if (!has(*button, Sensitive))
+        return 0;
+    return doAction(*button, QStringLiteral("click"), Route::Own) ? 1 : -1;
 }
 
 std::optional<Object> Client::find(const Object& from, const Test& test)

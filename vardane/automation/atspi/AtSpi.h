@@ -25,7 +25,14 @@ namespace automation::atspi {
 inline constexpr int CallLimitMs = 3000;
 
 // Bits of an object's state set.
-enum State : int { Active = 1, Editable = 7, Iconified = 15, Sensitive = 24, Showing = 25 };
+enum State : int {
+    Active = 1,
+    Editable = 7,
+    Iconified = 15,
+    Sensitive = 24,
+    Showing = 25,
+    IsDefault = 39 // a dialog's default button
+};
 
 // An accessible object: the bus name of its program and its object path.
 struct Object
@@ -74,6 +81,21 @@ public:
     bool setText(const Object& o, const QString& text);
     QString text(const Object& o);
 
+    // A program's top-level window of the given role and name, the program
+    // known by its process (this user's programs on the bus).
+    std::optional<Object> windowOf(std::uint32_t pid, const QString& role, const QString& name);
+
+    // A file chooser's controls. enterFileName sets the path as the text of
+    // its location field and reads it back; a chooser showing no such field
+    // is asked for it by its own command (as its Ctrl+L does) when
+    // `showLocation`, which is to be asked once only: asked again it may hide
+    // the field.
+    bool enterFileName(const Object& chooser, const QString& path, bool showLocation);
+    // Presses its "Open" (or default) button: 1 pressed, 0 still greyed (the
+    // chooser has not taken the name in yet: an action then is ignored), -1
+    // no such button or the press failed.
+    int acceptFileChooser(const Object& chooser);
+
     // Depth first from `from` (itself included), not into the parts that
     // hold a document or many rows (message bodies, lists, tables): the first
     // object the test accepts.
@@ -90,6 +112,7 @@ private:
 
     QString m_busName;
     std::map<QString, QString> m_peers; // service → our peer connection's name ("": none)
+    std::map<QString, std::uint32_t> m_processes; // service → process
     int m_serial = 0;
 };
 

@@ -26,7 +26,6 @@ using atspi::Route;
 
 // Handles of windows reached through accessibility: far above any X11 id.
 constexpr WindowHandle AccessibleBit = WindowHandle(1) << 48;
-constexpr int IsDefault = 39; // state bit: a dialog's default button
 
 struct Frame
 {
@@ -193,43 +192,27 @@ public:
         return found && m_client->doAction(*found, action, Route::Bus);
     }
 
+    bool fillsFileChooser(WindowHandle chooser) override
+    {
+        return accessible(chooser) ? frame(chooser) != nullptr : m_x11->fillsFileChooser(chooser);
+    }
+
     bool enterFileName(WindowHandle chooser, const std::string& path) override
     {
+        if (!accessible(chooser))
+            return m_x11->enterFileName(chooser, path);
         const Frame* f = frame(chooser);
-        if (!f || !client())
-            return false;
-        auto field = locationField(f->frame);
-        if (!field && m_locationShown.insert(chooser).second) {
-            // The chooser's own command that shows its location field (as its
-            // Ctrl+L does): asked once, since asked again it may hide the field.
-            const auto widget = m_client->find(f->frame, [&](const Object& o, const QString&) {
-                return m_client->actions(o).contains(QStringLiteral("show_location"));
-            });
-            if (widget && m_client->doAction(*widget, QStringLiteral("show_location"), Route::Own))
-                field = locationField(f->frame);
-        }
-        const QString text = QString::fromStdString(path);
-        return field && m_client->setText(*field, text) && m_client->text(*field) == text;
+        return f && client() &&
+               m_client->enterFileName(f->frame, QString::fromStdString(path),
+                                       m_locationShown.insert(chooser).second);
     }
 
     int acceptFileChooser(WindowHandle chooser) override
     {
+        if (!accessible(chooser))
+            return m_x11->acceptFileChooser(chooser);
         const Frame* f = frame(chooser);
-        if (!f || !client())
-            return -1;
-        const auto button = m_client->find(f->frame, [&](const Object& o, const QString& role) {
-            if (role != QLatin1String("push button"))
-                return false;
-            return m_client->name(o) == QLatin1String("Open") ||
-                   (m_client->states(o) >> IsDefault & 1);
-        });
-        if (!button)
-            return -1;
-        // Greyed until the chooser has taken the name in (the first chooser of
-        // a program's run takes a moment); an action before that is ignored.
-        if (!m_client->has(*button, atspi::Sensitive))
-            return 0;
-        return m_client->doAction(*button, QStringLiteral("click"), Route::Own) ? 1 : -1;
+        return f && client() ? m_client->acceptFileChooser(f->frame) : -1;
     }
 
     std::string unreachedProgramsAdvice() override
@@ -245,7 +228,7 @@ public:
         if (!running.count("thunderbird"))
             return {};
         for (const Object& app : m_client->applications())
-            if (processOf(app.service) != m_self &&
+            if (m_client->processOf(app.service) != m_self &&
                 m_client->name(app) == QLatin1String("Thunderbird"))
                 return {};
         return "Thunderbird is running, but it was started before this desktop's accessibility "
@@ -266,14 +249,6 @@ private:
         return m_client.get();
     }
 
-    std::uint32_t processOf(const QString& service)
-    {
-        auto it = m_processes.find(service);
-        if (it == m_processes.end())
-            it = m_processes.emplace(service, m_client->processOf(service)).first;
-        return it->second;
-    }
-
     const Frame* frame(WindowHandle w) const
     {
         const auto it = m_frames.find(w);
@@ -289,16 +264,6 @@ private:
         m_handles.emplace(f.frame, h);
         m_frames.emplace(h, f);
         return h;
-    }
-
-    std::optional<Object> locationField(const Object& chooser)
-    {
-        return m_client->find(chooser, [&](const Object& o, const QString& role) {
-            if (role != QLatin1String("text"))
-                return false;
-            const auto s = m_client->states(o);
-            return (s >> atspi::Showing & 1) && (s >> atspi::Editable & 1);
-        });
     }
 
     // Remembered once found (a window being built may not hold it yet).
@@ -346,7 +311,7 @@ private:
             for (const Object& app : m_client->applications()) {
                 // Not this program itself (it is on the bus too, and would
                 // have to answer while it waits for the answer).
-                const std::uint32_t pid = processOf(app.service);
+                const std::uint32_t pid = m_client->processOf(app.service);
                 if (pid == m_self || !matches(q.application, m_client->name(app)))
                     continue;
                 for (const Object& top : m_client->children(app))
@@ -435,7 +400,6 @@ private:
     std::map<WindowHandle, Frame> m_frames;
     std::set<Object> m_holding;
     std::set<WindowHandle> m_locationShown;
-    std::map<QString, std::uint32_t> m_processes; // by bus name
     const std::uint32_t m_self = static_cast<std::uint32_t>(::getpid());
     WindowHandle m_serial = 0;
 };

@@ -1,5 +1,8 @@
 #include "X11WindowSystem.h"
 
+// Before Xlib, whose macros clash with Qt's names.
+#include "../atspi/AtSpi.h"
+
 #include "X11Connection.h"
 #include "X11Keyboard.h"
 #include "../sway/SwayIpc.h"
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include <sys/epoll.h>
@@ -76,6 +80,12 @@ public:
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
     bool keyboardIn(const std::vector<WindowHandle>& windows) override;
+    bool fillsFileChooser(WindowHandle chooser) override
+    {
+        return accessibleChooser(chooser).has_value();
+    }
+    bool enterFileName(WindowHandle chooser, const std::string& path) override;
+    int acceptFileChooser(WindowHandle chooser) override;
 
     int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
     void drainEvents() override
@@ -101,6 +111,7 @@ private:
     void sendActivationMessage(Window w);
     void handle(const XEvent& event);
     void handleQueued();
+    std::optional<atspi::Object> accessibleChooser(WindowHandle id);
 
     // Answers are kept until the server next reports a change. Every change
     // that can alter an answer arrives as an event: the root's children and
@@ -138,6 +149,11 @@ private:
              FoundMemo>
         m_foundByQuery;
     std::map<Window, StateMemo> m_states;
+    // The desktop's accessibility bus, where the programs on it offer their
+    // file choosers' controls (asked for once).
+    std::unique_ptr<atspi::Client> m_accessibility;
+    bool m_accessibilityTried = false;
+    std::set<atspi::Object> m_locationShown;
     int m_wake = -1;   // eventfd: raised when news was read during a call
     int m_source = -1; // epoll over the connection and m_wake
 };
@@ -455,6 +471,41 @@ X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
 int X11WindowSystem::isWindowShown(WindowHandle id)
 {
     return state(static_cast<Window>(id)).shown;
+}
+
+// A file chooser window's own accessible object, when its program is on the
+// accessibility bus (GTK programs are wherever the desktop runs one;
+// Thunderbird when accessibility was on as it started): its window of that
+// role and title, in the window's process.
+std::optional<atspi::Object> X11WindowSystem::accessibleChooser(WindowHandle id)
+{
+    const Window w = static_cast<Window>(id);
+    if (!m_accessibilityTried) {
+        m_accessibilityTried = true;
+        m_accessibility = atspi::Client::open();
+    }
+    if (!m_accessibility || !exists(w))
+        return std::nullopt;
+    const auto pid = m_x->longs(w, XInternAtom(m_display, "_NET_WM_PID", False), XA_CARDINAL);
+    const auto title = m_x->title(w);
+    if (pid.empty() || !pid.front() || !title)
+        return std::nullopt;
+    return m_accessibility->windowOf(static_cast<std::uint32_t>(pid.front()),
+                                     QStringLiteral("file chooser"),
+                                     QString::fromStdString(*title));
+}
+
+bool X11WindowSystem::enterFileName(WindowHandle chooser, const std::string& path)
+{
+    const auto c = accessibleChooser(chooser);
+    return c && m_accessibility->enterFileName(*c, QString::fromStdString(path),
+                                               m_locationShown.insert(*c).second);
+}
+
+int X11WindowSystem::acceptFileChooser(WindowHandle chooser)
+{
+    const auto c = accessibleChooser(chooser);
+    return c ? m_accessibility->acceptFileChooser(*c) : -1;
 }
 
 int X11WindowSystem::isMinimized(WindowHandle id)
