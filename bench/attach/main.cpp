@@ -22,7 +22,8 @@
 // at all prints "BROKEN <env> <program> <why>".
 //
 // Usage: bench_attach ENV [PRESSES]   (ENV only names the lines; run.sh gives
-// the session: an X display, or a Wayland session with Xwayland for us)
+// the session: an X display, or a Wayland session with Xwayland for us; with
+// TINDREL_MAIL_ACCESSIBILITY=on the programs join the accessibility bus on X11)
 
 #include "BenchSupport.h"
 #include "Form6.h"
@@ -374,6 +375,8 @@ int main(int argc, char* argv[])
         return broken(QStringLiteral("not installed (Debian package %1)").arg(program->package));
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return broken(QStringLiteral("the wizard needs an X server (QT_QPA_PLATFORM=xcb)"));
+    if (mailprograms::accessibleOnX11() && !mailprograms::setAccessibilityEnabled(true))
+        return broken(QStringLiteral("the desktop's accessibility could not be turned on"));
 
     Automation::install(std::make_unique<MessageCatcher>(createDesktopWindowSystem()));
     setEndProgramHandler([] {});

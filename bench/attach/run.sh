@@ -9,7 +9,9 @@
 # median, min and max. Target: at most 1.4 s (the median) everywhere.
 #
 # Usage: run.sh [BUILD_DIR]   (default build/)
-# Environment: ATTACH_PRESSES (6), ATTACH_ENVS ("x11 gnome kde sway"),
+# x11-a11y is X11 again with the programs on the desktop's accessibility bus
+# (TINDREL_MAIL_ACCESSIBILITY=on), as on an X11 desktop running its service.
+# Environment: ATTACH_PRESSES (6), ATTACH_ENVS ("x11 x11-a11y gnome kde sway"),
 #   ATTACH_PROGRAMS ("thunderbird evolution claws-mail").
 # Prints one row per environment and program in the form of the rows of
 # bench/RESULTS.md on standard output, the whole table with notes on standard
@@ -20,7 +22,7 @@ set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd) || exit 1
 presses=${ATTACH_PRESSES:-6}
-envs=${ATTACH_ENVS:-x11 gnome kde sway}
+envs=${ATTACH_ENVS:-x11 x11-a11y gnome kde sway}
 programs=${ATTACH_PROGRAMS:-thunderbird evolution claws-mail}
 target=1.4
 support=$root/tests/support
@@ -41,14 +43,16 @@ for env in $envs; do
         out=$runs/$env-$program.out
         log=$runs/$env-$program.log
         echo "== $env / $program ($presses presses)" >&2
-        if [ "$env" = x11 ]; then
-            session=("$support/x11-session.sh" dbus-run-session --)
+        accessible=
+        if [ "$env" = x11 ] || [ "$env" = x11-a11y ]; then
+            session=("$support/x11-session.sh" --own-home dbus-run-session --)
+            [ "$env" = x11-a11y ] && accessible=on
         else
             session=("$support/wayland-session.sh" "$env")
         fi
         # A session that ended under the run (status 75) gets one more try.
         for try in 1 2; do
-            QT_QPA_PLATFORM=xcb TINDREL_MAIL_PROGRAM=$program \
+            QT_QPA_PLATFORM=xcb TINDREL_MAIL_PROGRAM=$program TINDREL_MAIL_ACCESSIBILITY=$accessible \
                 "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
             status=${PIPESTATUS[0]}
             [ "$status" -eq 75 ] || break
@@ -88,6 +92,7 @@ summary() {
     }
     BEGIN {
         shown["x11"] = "X11 (Xvfb + openbox)"
+        shown["x11-a11y"] = "X11, programs on the accessibility bus"
         shown["gnome"] = "GNOME (gnome-shell, Wayland)"
         shown["kde"] = "KDE Plasma (KWin, Wayland)"
         shown["sway"] = "sway (Wayland)"

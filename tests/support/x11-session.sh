@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Runs a command on a private X display (Xvfb) with a real window manager
-# (openbox), then stops both. Usage: x11-session.sh COMMAND [ARGS...]
+# (openbox), then stops both. Usage: x11-session.sh [--own-home] COMMAND [ARGS...]
+# --own-home: the command (and the session bus it may start, with the
+# services that keep settings, such as the accessibility switch) gets a home
+# folder of the session's own instead of the user's.
 # Exit status: the command's.
 set -u
+own_home=
+if [ "${1:-}" = --own-home ]; then
+    own_home=1
+    shift
+fi
 
 geometry=${X11_SESSION_GEOMETRY:-1280x1024x24}
 work=$(mktemp -d "${TMPDIR:-/tmp}/x11-session.XXXXXX")
@@ -42,6 +50,10 @@ done
 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
     { echo "openbox did not come up" >&2; exit 1; }
 
+if [ -n "$own_home" ]; then
+    mkdir -p "$work/home"
+    export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+fi
 "$@"
 status=$?
 exit $status
