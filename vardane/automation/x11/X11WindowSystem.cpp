@@ -153,6 +153,8 @@ private:
     // file choosers' controls (asked for once).
     std::unique_ptr<atspi::Client> m_accessibility;
     bool m_accessibilityTried = false;
+    using ChooserKey = std::tuple<Window, std::uint32_t, std::string>; // window, process, title
+    std::map<ChooserKey, atspi::Object> m_choosers;
     std::set<atspi::Object> m_locationShown;
     int m_wake = -1;   // eventfd: raised when news was read during a call
     int m_source = -1; // epoll over the connection and m_wake
@@ -490,9 +492,18 @@ std::optional<atspi::Object> X11WindowSystem::accessibleChooser(WindowHandle id)
     const auto title = m_x->title(w);
     if (pid.empty() || !pid.front() || !title)
         return std::nullopt;
-    return m_accessibility->windowOf(static_cast<std::uint32_t>(pid.front()),
-                                     QStringLiteral("file chooser"),
-                                     QString::fromStdString(*title));
+    // A window id is handed out again once its window has gone, to another
+    // program too: what was found for it holds only for the same process and title.
+    const ChooserKey key{w, static_cast<std::uint32_t>(pid.front()), *title};
+    std::erase_if(m_choosers,
+                  [&](const auto& c) { return std::get<0>(c.first) == w && c.first != key; });
+    if (const auto it = m_choosers.find(key); it != m_choosers.end())
+        return it->second;
+    const auto chooser = m_accessibility->windowOf(std::get<1>(key), QStringLiteral("file chooser"),
+                                                   QString::fromStdString(*title));
+    if (chooser)
+        m_choosers.emplace(key, *chooser);
+    return chooser;
 }
 
 bool X11WindowSystem::enterFileName(WindowHandle chooser, const std::string& path)
