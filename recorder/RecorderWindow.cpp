@@ -5,6 +5,7 @@
 #include "EventLog.h"
 #include "LevelMeter.h"
 #include "SoundDevices.h"
+#include "targets/Recorder.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -77,11 +78,10 @@ QIcon buttonIcon(ButtonMark mark)
     return QIcon(pixmap);
 }
 
-// The voice wizard's instructions window "Voice Compression Is On. Please Start Recording!":
-// its client size (5655 x 1860 twips, 15 twips to a pixel) and its place, centred across the
-// whole screen and (screen height - its height) / 1.4 down, outer sizes counted.
-constexpr QSize InstructionsSize(377, 124);
-constexpr double InstructionsDivisor = 1.4;
+// The voice wizard's instructions window: its client size and its place down the screen.
+constexpr QSize InstructionsSize(targets::recorder::InstructionsWidth,
+                                 targets::recorder::InstructionsHeight);
+constexpr double InstructionsDivisor = targets::recorder::InstructionsDivisor;
 // Between the recorder and the instructions; also absorbs small differences between the
 // frames of the two programs' windows.
 constexpr int InstructionsGap = 12;
@@ -128,7 +128,8 @@ RecorderOptions RecorderOptions::fromEnvironment(const QString& programName)
     const QString autoRecord = qEnvironmentVariable("TINDREL_RECORDER_AUTORECORD");
     options.autoRecord = !autoRecord.isEmpty() && autoRecord != QLatin1String("0");
     options.folder = QDir::currentPath();
-    const bool byWizard = QFileInfo(programName).fileName() == QLatin1String("Sndrec32.exe");
+    const bool byWizard =
+        QFileInfo(programName).fileName().toStdString() == targets::recorder::Program;
     options.offerLeftSounds = !options.autoRecord && !byWizard;
     options.clearOfInstructions = byWizard;
     return options;

@@ -15,7 +15,8 @@ using namespace automation;
 Form2::Form2() : WizardWindow("Form2")
 {
     setWindowTitle(QStringLiteral("Voice Compression Is On. Please Start Recording!"));
-    resize(twips(5655), twips(1860));
+    // The recorder, started by the wizard, keeps clear of this size and place.
+    resize(targets::recorder::InstructionsWidth, targets::recorder::InstructionsHeight);
     const QFont text = uiFont(11);
     Picture1 = makePicture(this, "Picture1", QStringLiteral(":/pictures/microphone.png"),
                            QRect(6, 6, 48, 56));
@@ -47,7 +48,7 @@ Form2::Form2() : WizardWindow("Form2")
 void Form2::Form_Load()
 {
     MakeTopmost(this);
-    PlaceWindow(this, 1.4);
+    PlaceWindow(this, targets::recorder::InstructionsDivisor);
 }
 
 void Form2::Command1_Click()

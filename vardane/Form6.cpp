@@ -17,8 +17,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <iterator>
-
 namespace vardane {
 
 using namespace automation;
@@ -59,112 +57,28 @@ namespace {
 // How long the item of a menu opened through its control may take to show.
 constexpr qint64 MenuReopenMs = 2000;
 
-struct ComposeSteps
-{
-    QString title;             // the compose window's whole title; empty: found by `compose`
-    QStringList keys;          // sent once it is in front
-    bool attachmentsDialog;    // an "Attachments" dialog comes first
-    QString fileDialogTitle;   // where the path is typed; empty: found by `fileDialog`
-    bool fileDialogIsDialog;   // looked for with the dialog class, and brought to the front
-    QStringList keysAfterPath; // confirm the file
-    bool pauseBeforeNotices;   // half a second before the success notices
+using targets::MailProgram;
 
-    // For the kinds without a title to look for:
-    WindowQuery compose = {};        // the compose window, by class
-    WindowQuery fileDialog = {};     // the file dialog, by class, owned by the compose window
-    QStringList keysBeforePath = {}; // each followed by half a second
-    // Where the compose window is reached through its controls instead of
-    // keys: the controls that open its file chooser, in order.
-    std::vector<ControlQuery> attachControls = {};
-};
-
-// The kinds found by class attach through a file chooser: "/" opens its
-// location field (leaving a list of recent files, where a typed path would be
-// ignored), which takes a moment to take the keyboard; select-all then lets
-// the typed path replace whatever the field holds.
-//
-// Their native windows on a Wayland desktop are found by the program's
-// accessible name instead, and the file chooser opened by the controls the
-// keys stand for.
-ComposeSteps byClass(const char* attachKeys, WindowQuery compose, const char* programClass,
-                     std::vector<ControlQuery> attachControls)
+QStringList keyGroups(const std::vector<std::string>& groups)
 {
-    WindowQuery fileDialog = {.className = programClass};
-    fileDialog.application = compose.application;
-    fileDialog.accessibleRole = "file chooser";
-    return {{},
-            {QString::fromLatin1(attachKeys)},
-            false,
-            {},
-            true,
-            {QStringLiteral("~")},
-            false,
-            std::move(compose),
-            std::move(fileDialog),
-            {QStringLiteral("/"), QStringLiteral("{CTRL+A}")},
-            std::move(attachControls)};
+    QStringList out;
+    for (const std::string& g : groups)
+        out << QString::fromStdString(g);
+    return out;
 }
 
-WindowQuery composeQuery(WindowQuery x11, const char* application, const char* name,
-                         ControlQuery holds = {})
+WindowHandle findCompose(const MailProgram& k)
 {
-    x11.application = application;
-    x11.accessibleName = name;
-    x11.holds = std::move(holds);
-    return x11;
+    return k.composeTitle.empty()
+               ? FindWindowLike(k.compose)
+               : FindTopWindow(QString(), QString::fromStdString(k.composeTitle));
 }
 
-const ComposeSteps& stepsOf(ComposeKind kind)
+WindowHandle findFileDialog(const MailProgram& k, WindowHandle compose)
 {
-    static const ComposeSteps steps[] = {
-        {QStringLiteral("Netscape - [Message Composition]"),
-         {QStringLiteral("%F"), QStringLiteral("F")},
-         true,
-         QStringLiteral("Enter file to attach"),
-         true,
-         {QStringLiteral("~"), QStringLiteral("~")},
-         false},
-        {QStringLiteral("Composition"),
-         {QStringLiteral("%F"), QStringLiteral("T"), QStringLiteral("T"), QStringLiteral("~"),
-          QStringLiteral("~")},
-         false,
-         QStringLiteral("Enter file to attach"),
-         false,
-         {QStringLiteral("~")},
-         false},
-        {QStringLiteral("New Message"),
-         {QStringLiteral("%I"), QStringLiteral("A")},
-         false,
-         QStringLiteral("Insert Attachment"),
-         false,
-         {QStringLiteral("~")},
-         true},
-        byClass("{CTRL+SHIFT+A}",
-                composeQuery({.instance = "Msgcompose", .className = "thunderbird*"}, "Thunderbird",
-                             "Write: *"),
-                "thunderbird*",
-                {{"push button", "Attach", "press"}, {"menu item", "File(s)*", "click"}}),
-        byClass("{CTRL+M}",
-                composeQuery({.className = "Evolution", .role = "EMsgComposer*"}, "evolution", "",
-                             {"menu item", "Attachment*"}),
-                "Evolution", {{"menu item", "Attachment*", "click"}}),
-        byClass("{CTRL+M}",
-                composeQuery({.className = "Claws-mail", .role = "compose"}, "claws-mail",
-                             "* - Compose message*"),
-                "Claws-mail", {{"push button", "Attach", "click"}}),
-    };
-    return steps[static_cast<int>(kind)];
-}
-
-WindowHandle findCompose(const ComposeSteps& k)
-{
-    return k.title.isEmpty() ? FindWindowLike(k.compose) : FindTopWindow(QString(), k.title);
-}
-
-WindowHandle findFileDialog(const ComposeSteps& k, WindowHandle compose)
-{
-    if (!k.fileDialogTitle.isEmpty())
-        return FindTopWindow(k.fileDialogIsDialog ? DialogClass : QString(), k.fileDialogTitle);
+    if (!k.fileDialogTitle.empty())
+        return FindTopWindow(k.fileDialogIsDialog ? DialogClass : QString(),
+                             QString::fromStdString(k.fileDialogTitle));
     WindowQuery dialog = k.fileDialog;
     dialog.owner = compose;
     return FindWindowLike(dialog);
@@ -204,6 +118,28 @@ bool typePath(const QString& path, const QStringList& keysBefore, const QStringL
     return SendKeystrokes(path, KeyMode::Literal) && sendAll(keysAfter);
 }
 
+// A program that runs but whose windows cannot be reached until the user
+// does something about it (started before the desktop's accessibility was
+// on, or a desktop without it): what to do, in plain words; empty otherwise.
+QString unreachedProgramsAdvice()
+{
+    for (const MailProgram& p : targets::mailPrograms()) {
+        if (p.processNames.empty())
+            continue;
+        switch (ReachOfProgram(p.processNames, p.compose.application)) {
+        case ProgramReach::NoAccessibility:
+            return QString::fromUtf8(targets::NoAccessibilityAdvice);
+        case ProgramReach::Unreached:
+            if (!p.unreachedAdvice.empty())
+                return QString::fromStdString(p.unreachedAdvice);
+            break;
+        default:
+            break;
+        }
+    }
+    return {};
+}
+
 // The notice of the last save, if still up, ends when the wizard moves on:
 // its tick would otherwise bring this window back in front of whatever the
 // user or a running press is doing.
@@ -235,26 +171,23 @@ void Form6::AttachVoiceFile()
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
     }
-    const ComposeKind kinds[] = {ComposeKind::Netscape,   ComposeKind::Composition,
-                                 ComposeKind::NewMessage, ComposeKind::Thunderbird,
-                                 ComposeKind::Evolution,  ComposeKind::ClawsMail};
-    constexpr int count = static_cast<int>(std::size(kinds));
-    WindowHandle found[count] = {};
-    for (int i = 0; i < count; ++i)
-        found[i] = findCompose(stepsOf(kinds[i]));
+    const auto& programs = targets::mailPrograms();
+    std::vector<WindowHandle> found;
+    for (const MailProgram& program : programs)
+        found.push_back(findCompose(program));
     Timer2->start();
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < programs.size(); ++i) {
         if (found[i]) {
             Timer2->stop();
             hide();
-            RunSequence(kinds[i], found[i], path);
+            RunSequence(programs[i].kind, found[i], path);
             return;
         }
     }
     // An e-mail program runs whose windows cannot be reached until the user
     // does something about it: said once, in its place.
     if (!m_adviceGiven) {
-        const QString advice = UnreachedProgramsAdvice();
+        const QString advice = unreachedProgramsAdvice();
         if (!advice.isEmpty()) {
             m_adviceGiven = true;
             Timer2->stop();
@@ -267,12 +200,14 @@ void Form6::AttachVoiceFile()
 
 void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& path)
 {
-    const ComposeSteps& k = stepsOf(kind);
-    const auto named = [](const QString& title, const char* otherwise) {
-        return title.isEmpty() ? QString::fromLatin1(otherwise)
-                               : QStringLiteral("\"%1\"").arg(title);
+    const MailProgram& k = targets::mailProgram(kind);
+    const QStringList keysBefore = keyGroups(k.keysBeforePath);
+    const QStringList keysAfter = keyGroups(k.keysAfterPath);
+    const auto named = [](const std::string& title, const char* otherwise) {
+        return title.empty() ? QString::fromLatin1(otherwise)
+                             : QStringLiteral("\"%1\"").arg(QString::fromStdString(title));
     };
-    const QString composeName = named(k.title, "for the new message");
+    const QString composeName = named(k.composeTitle, "for the new message");
     const QString fileDialogName = named(k.fileDialogTitle, "to choose a file");
     const auto timeUp = [this](const QString& what) { TimeUp(what); };
 
@@ -293,7 +228,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         front = BringToFront(compose);
         if (front == 1) {
             PauseWithEvents(0.5);
-            if (!sendAll(k.keys))
+            if (!sendAll(keyGroups(k.attachKeys)))
                 front = 0;
         }
         ProcessPendingEvents();
@@ -332,12 +267,12 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         if (dialog && k.fileDialogIsDialog) {
             // A file chooser of a kind found by class whose controls its
             // program offers takes the path without keys, so without pauses.
-            if (k.title.isEmpty() && FillsFileChooser(dialog))
+            if (k.composeTitle.empty() && FillsFileChooser(dialog))
                 return FillFileChooser(
                     dialog, [&] { return findFileDialog(k, compose); }, path);
             BringToFront(dialog);
             PauseWithEvents(0.5);
-            if (!typePath(path, k.keysBeforePath, k.keysAfterPath))
+            if (!typePath(path, keysBefore, keysAfter))
                 dialog = 0;
         }
         ProcessPendingEvents();
@@ -346,12 +281,12 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         PauseWithEvents(0.5);
         // Typed without bringing the dialog forward first; only when the
         // keyboard could not be had is it brought forward and tried again.
-        while (!typePath(path, k.keysBeforePath, k.keysAfterPath)) {
+        while (!typePath(path, keysBefore, keysAfter)) {
             if (abandoned(false))
                 return;
             if (limit.expired())
                 return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
-                                  .arg(k.fileDialogTitle));
+                                  .arg(QString::fromStdString(k.fileDialogTitle)));
             BringToFront(dialog);
             PauseWithEvents(0.5);
         }
@@ -437,7 +372,8 @@ void Form6::FillFileChooser(WindowHandle dialog, const std::function<WindowHandl
         if (accepted < 0 || limit.expired())
             return TimeUp(QStringLiteral("its window to choose a file did not take the file."));
         if (EnterFileName(dialog, path))
-            while (!abandoned(false) && (accepted = AcceptFileChooser(dialog)) == 0 &&
+            while (!abandoned(false) &&
+                   (accepted = AcceptFileChooser(dialog, targets::FileChooserAccept)) == 0 &&
                    !limit.expired())
                 ProcessPendingEvents();
         ProcessPendingEvents();

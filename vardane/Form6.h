@@ -2,6 +2,7 @@
 
 #include "WizardWindow.h"
 #include "automation/WindowSystem.h"
+#include "targets/MailPrograms.h"
 
 #include <functional>
 #include <vector>
@@ -12,10 +13,7 @@ class QTimer;
 
 namespace vardane {
 
-// The kinds of e-mail compose window recognised, in their order of preference.
-// The first three are known by their whole titles; the others, whose titles
-// carry the subject and the user's language, by their window class.
-enum class ComposeKind { Netscape, Composition, NewMessage, Thunderbird, Evolution, ClawsMail };
+using targets::ComposeKind;
 
 // "Attach Your Voice File To Your E-Mail Form".
 class Form6 : public WizardWindow

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+#include "targets/Recorder.h"
+
 #include <functional>
 
 class QLabel;
@@ -37,11 +39,11 @@ QString VoiceFolder();
 void SetVoiceFolder(const QString& folder);
 
 // The outside recorder: the program started and the titles of its windows.
-inline const QString RecorderProgram = QStringLiteral("Sndrec32.exe");
-inline const QString RecorderTitle = QStringLiteral("Sound - Sound Recorder");
-inline const QString PropertiesTitle = QStringLiteral("Properties for Sound");
-inline const QString SelectionTitle = QStringLiteral("Sound Selection");
-inline const QString SaveAsTitle = QStringLiteral("Save As");
+inline const QString RecorderProgram = QString::fromUtf8(targets::recorder::Program);
+inline const QString RecorderTitle = QString::fromUtf8(targets::recorder::MainTitle);
+inline const QString PropertiesTitle = QString::fromUtf8(targets::recorder::PropertiesTitle);
+inline const QString SelectionTitle = QString::fromUtf8(targets::recorder::SelectionTitle);
+inline const QString SaveAsTitle = QString::fromUtf8(targets::recorder::SaveAsTitle);
 
 // Said at start on a Wayland session whose X server (Xwayland) does not
 // answer: the wizard could not find the recorder's windows there.

@@ -6,6 +6,7 @@
 // where each keeps the drafts it saves.
 
 #include "automation/WindowSystem.h"
+#include "targets/MailPrograms.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -120,7 +121,8 @@ struct MailProgram
 {
     QString executable;
     QString package;
-    automation::WindowQuery compose; // its compose windows (on X11 and through accessibility)
+    // Its compose windows, on X11 and through accessibility, as the wizard finds them.
+    automation::WindowQuery compose;
     // The controls that save the message as a draft, in order (where its
     // window is reached through accessibility; elsewhere its Ctrl+S does).
     std::vector<automation::ControlQuery> saveDraft;
@@ -143,9 +145,7 @@ inline MailProgram thunderbird()
     MailProgram p;
     p.executable = "thunderbird";
     p.package = "thunderbird";
-    p.compose = {.instance = "Msgcompose"};
-    p.compose.application = "Thunderbird";
-    p.compose.accessibleName = "Write: *";
+    p.compose = targets::mailProgram(targets::ComposeKind::Thunderbird).compose;
     p.saveDraft = {{"menu", "File", "click"}, {"menu item", "Save", "click"}};
     p.makeProfile = [](const QString& home) {
         // A POP3 account that never connects, and Local Folders for the drafts.
@@ -199,9 +199,7 @@ inline MailProgram evolution()
     MailProgram p;
     p.executable = "evolution";
     p.package = "evolution";
-    p.compose = {.className = "Evolution", .role = "EMsgComposer*"};
-    p.compose.application = "evolution";
-    p.compose.holds = {"menu item", "Save as Draft"};
+    p.compose = targets::mailProgram(targets::ComposeKind::Evolution).compose;
     p.saveDraft = {{"menu item", "Save as Draft", "click"}};
     p.makeProfile = [](const QString&) {}; // opens a composer with no account at all
     p.commands = [](const QString&, const QStringList& subjects) {
@@ -226,9 +224,7 @@ inline MailProgram clawsMail()
     MailProgram p;
     p.executable = "claws-mail";
     p.package = "claws-mail";
-    p.compose = {.className = "Claws-mail", .role = "compose"};
-    p.compose.application = "claws-mail";
-    p.compose.accessibleName = "* - Compose message*";
+    p.compose = targets::mailProgram(targets::ComposeKind::ClawsMail).compose;
     // Its menu's Save (Ctrl+S) keeps the window open; the Draft button closes it.
     p.saveDraft = {{"menu item", "Save", "click"}};
     p.makeProfile = [](const QString& home) {

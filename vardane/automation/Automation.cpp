@@ -140,14 +140,15 @@ bool Automation::EnterFileName(WindowHandle chooser, const QString& path)
     return chooser && m_backend->enterFileName(chooser, utf8(path));
 }
 
-int Automation::AcceptFileChooser(WindowHandle chooser)
+int Automation::AcceptFileChooser(WindowHandle chooser, const ControlQuery& button)
 {
-    return chooser ? m_backend->acceptFileChooser(chooser) : -1;
+    return chooser ? m_backend->acceptFileChooser(chooser, button) : -1;
 }
 
-QString Automation::UnreachedProgramsAdvice()
+ProgramReach Automation::ReachOfProgram(const std::vector<std::string>& processNames,
+                                        const std::string& application)
 {
-    return QString::fromStdString(m_backend->unreachedProgramsAdvice());
+    return m_backend->programReach(processNames, application);
 }
 
 void Automation::MakeTopmost(QWidget* ownWindow)

@@ -61,8 +61,9 @@ public:
     bool WorkControl(WindowHandle window, const ControlQuery& control);
     bool FillsFileChooser(WindowHandle chooser);
     bool EnterFileName(WindowHandle chooser, const QString& path);
-    int AcceptFileChooser(WindowHandle chooser);
-    QString UnreachedProgramsAdvice();
+    int AcceptFileChooser(WindowHandle chooser, const ControlQuery& button);
+    ProgramReach ReachOfProgram(const std::vector<std::string>& processNames,
+                                const std::string& application);
     // Starts the program found beside this one, else on PATH, with no shell
     // in between. Returns its process id, 0 when it could not be started.
     virtual qint64 StartProgram(const QString& fileName);
@@ -163,13 +164,14 @@ inline bool EnterFileName(WindowHandle chooser, const QString& path)
 {
     return Automation::instance().EnterFileName(chooser, path);
 }
-inline int AcceptFileChooser(WindowHandle chooser)
+inline int AcceptFileChooser(WindowHandle chooser, const ControlQuery& button)
 {
-    return Automation::instance().AcceptFileChooser(chooser);
+    return Automation::instance().AcceptFileChooser(chooser, button);
 }
-inline QString UnreachedProgramsAdvice()
+inline ProgramReach ReachOfProgram(const std::vector<std::string>& processNames,
+                                   const std::string& application)
 {
-    return Automation::instance().UnreachedProgramsAdvice();
+    return Automation::instance().ReachOfProgram(processNames, application);
 }
 inline qint64 StartProgram(const QString& fileName)
 {

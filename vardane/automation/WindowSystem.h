@@ -83,6 +83,14 @@ inline bool matchesPattern(std::string_view pattern, std::string_view text)
     return p == pattern.size();
 }
 
+enum class ProgramReach {
+    NotApplicable,   // its windows are not reached through accessibility here
+    NotRunning,      // no such process of this user
+    Reachable,       // on the accessibility bus
+    NoAccessibility, // running, and the session has no accessibility bus
+    Unreached        // running, not on the accessibility bus
+};
+
 class WindowSystem
 {
 public:
@@ -134,14 +142,22 @@ public:
     {
         return (void)chooser, (void)path, false;
     }
-    // Accepts the file chooser's file: 1 when done, 0 when it cannot be done
-    // yet (its button still greyed while the chooser takes the name), -1 when
-    // the window has no such button.
-    virtual int acceptFileChooser(WindowHandle chooser) { return (void)chooser, -1; }
-    // When a program is running whose windows cannot be reached until the
-    // user does something (started before the desktop's accessibility was
-    // on, say): what to do, in plain words. Empty otherwise.
-    virtual std::string unreachedProgramsAdvice() { return {}; }
+    // Accepts the file chooser's file with its button (by the query, or the
+    // chooser's default button): 1 when done, 0 when it cannot be done yet
+    // (the button still greyed while the chooser takes the name), -1 when the
+    // window has no such button.
+    virtual int acceptFileChooser(WindowHandle chooser, const ControlQuery& button)
+    {
+        return (void)chooser, (void)button, -1;
+    }
+    // Whether a program (by its processes' names, and the application's
+    // pattern on the accessibility bus) runs where its windows are reached
+    // through accessibility, and whether they can be reached there.
+    virtual ProgramReach programReach(const std::vector<std::string>& processNames,
+                                      const std::string& application)
+    {
+        return (void)processNames, (void)application, ProgramReach::NotApplicable;
+    }
 
     // A file descriptor that becomes readable when the window system has news
     // (windows created, mapped, retitled), or -1. drainEvents() reads it empty.

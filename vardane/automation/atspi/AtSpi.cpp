@@ -280,18 +280,18 @@ bool Client::enterFileName(const Object& chooser, const QString& path, bool show
     return field && setText(*field, path) && text(*field) == path;
 }
 
-int Client::acceptFileChooser(const Object& chooser)
+int Client::acceptFileChooser(const Object& chooser, const ControlQuery& query)
 {
     const auto button = find(chooser, [&](const Object& o, const QString& role) {
-        if (role != QLatin1String("push button"))
+        if (!matchesPattern(query.role, role.toStdString()))
             return false;
-        return name(o) == QLatin1String("Open") || has(o, IsDefault);
+        return matchesPattern(query.name, name(o).toStdString()) || has(o, IsDefault);
     });
     if (!button)
         return -1;
     if (!has(*button, Sensitive))
         return 0;
-    return doAction(*button, QStringLiteral("click"), Route::Own) ? 1 : -1;
+    return doAction(*button, QString::fromStdString(query.action), Route::Own) ? 1 : -1;
 }
 
 std::optional<Object> Client::find(const Object& from, const Test& test)

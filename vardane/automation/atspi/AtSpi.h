@@ -8,6 +8,8 @@
 // connection keeps answering. Calls are short and bounded: a program that
 // does not answer costs at most CallLimitMs.
 
+#include "../WindowSystem.h"
+
 #include <QDBusConnection>
 #include <QString>
 #include <QStringList>
@@ -91,10 +93,10 @@ public:
     // `showLocation`, which is to be asked once only: asked again it may hide
     // the field.
     bool enterFileName(const Object& chooser, const QString& path, bool showLocation);
-    // Presses its "Open" (or default) button: 1 pressed, 0 still greyed (the
-    // chooser has not taken the name in yet: an action then is ignored), -1
-    // no such button or the press failed.
-    int acceptFileChooser(const Object& chooser);
+    // Presses its button that the query names (or its default button): 1
+    // pressed, 0 still greyed (the chooser has not taken the name in yet: an
+    // action then is ignored), -1 no such button or the press failed.
+    int acceptFileChooser(const Object& chooser, const ControlQuery& button);
 
     // Depth first from `from` (itself included), not into the parts that
     // hold a document or many rows (message bodies, lists, tables): the first

@@ -207,34 +207,26 @@ public:
                                        m_locationShown.insert(chooser).second);
     }
 
-    int acceptFileChooser(WindowHandle chooser) override
+    int acceptFileChooser(WindowHandle chooser, const ControlQuery& button) override
     {
         if (!accessible(chooser))
-            return m_x11->acceptFileChooser(chooser);
+            return m_x11->acceptFileChooser(chooser, button);
         const Frame* f = frame(chooser);
-        return f && client() ? m_client->acceptFileChooser(f->frame) : -1;
+        return f && client() ? m_client->acceptFileChooser(f->frame, button) : -1;
     }
 
-    std::string unreachedProgramsAdvice() override
+    ProgramReach programReach(const std::vector<std::string>& processNames,
+                              const std::string& application) override
     {
-        const auto running = runningPrograms({"thunderbird", "evolution", "claws-mail"});
-        if (running.empty())
-            return {};
+        if (runningPrograms({processNames.begin(), processNames.end()}).empty())
+            return ProgramReach::NotRunning;
         if (!client())
-            return "Your e-mail program runs directly on this Wayland desktop, where Tindrel "
-                   "reaches its windows through the desktop's accessibility support, which is "
-                   "missing or not running. Install it (Debian package at-spi2-core), log in "
-                   "again, then press \"Attach Voice\" again.";
-        if (!running.count("thunderbird"))
-            return {};
+            return ProgramReach::NoAccessibility;
         for (const Object& app : m_client->applications())
             if (m_client->processOf(app.service) != m_self &&
-                m_client->name(app) == QLatin1String("Thunderbird"))
-                return {};
-        return "Thunderbird is running, but it was started before this desktop's accessibility "
-               "support was turned on, so Tindrel cannot reach its windows. The support is now "
-               "on. Close Thunderbird, start it again, open your message in it, then press "
-               "\"Attach Voice\" again.";
+                matches(application, m_client->name(app)))
+                return ProgramReach::Reachable;
+        return ProgramReach::Unreached;
     }
 
 private:

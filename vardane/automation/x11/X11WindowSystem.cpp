@@ -85,7 +85,7 @@ public:
         return accessibleChooser(chooser).has_value();
     }
     bool enterFileName(WindowHandle chooser, const std::string& path) override;
-    int acceptFileChooser(WindowHandle chooser) override;
+    int acceptFileChooser(WindowHandle chooser, const ControlQuery& button) override;
 
     int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
     void drainEvents() override
@@ -513,10 +513,10 @@ bool X11WindowSystem::enterFileName(WindowHandle chooser, const std::string& pat
                                                m_locationShown.insert(*c).second);
 }
 
-int X11WindowSystem::acceptFileChooser(WindowHandle chooser)
+int X11WindowSystem::acceptFileChooser(WindowHandle chooser, const ControlQuery& button)
 {
     const auto c = accessibleChooser(chooser);
-    return c ? m_accessibility->acceptFileChooser(*c) : -1;
+    return c ? m_accessibility->acceptFileChooser(*c, button) : -1;
 }
 
 int X11WindowSystem::isMinimized(WindowHandle id)
