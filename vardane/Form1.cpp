@@ -96,72 +96,69 @@ void Form1::StartRecording()
     WindowHandle properties = 0;
     WindowHandle selection = 0;
     int shown = 0;
-    WaitLimit limit;
+    // Every wait ends early once the instructions are up (a second press of
+    // the menu item got there first). The first look at Form2 creates it.
+    const auto instructionsUp = [] { return form2().isVisible(); };
 
-    // Open the recorder's properties dialog. The first look at Form2 creates it.
-    while (!form2().isVisible() && front != 1) {
-        if (limit.expired())
-            return GiveUp(notAppeared(RecorderTitle));
-        recorder = FindTopWindow(QString(), RecorderTitle);
-        if (recorder) {
-            front = BringToFront(recorder);
-            SendKeystrokes(QStringLiteral("%F"));
-            SendKeystrokes(QStringLiteral("P"));
-        }
-        ProcessPendingEvents();
-    }
+    // Open the recorder's properties dialog.
+    if (Until([&] { return front == 1; },
+              [&] {
+                  recorder = FindTopWindow(QString(), RecorderTitle);
+                  if (recorder) {
+                      front = BringToFront(recorder);
+                      SendKeystrokes(QStringLiteral("%F"));
+                      SendKeystrokes(QStringLiteral("P"));
+                  }
+              },
+              instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(notAppeared(RecorderTitle));
 
     // Open the format conversion.
-    limit.restart();
-    while (!form2().isVisible() && properties == 0) {
-        if (limit.expired())
-            return GiveUp(notAppeared(PropertiesTitle));
-        properties = FindTopWindow(DialogClass, PropertiesTitle);
-        if (properties)
-            SendKeystrokes(QStringLiteral("%C"));
-        ProcessPendingEvents();
-    }
+    if (Until([&] { return properties != 0; },
+              [&] {
+                  properties = FindTopWindow(DialogClass, PropertiesTitle);
+                  if (properties)
+                      SendKeystrokes(QStringLiteral("%C"));
+              },
+              instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(notAppeared(PropertiesTitle));
 
     // Choose the compressed format.
-    limit.restart();
-    while (!form2().isVisible() && selection == 0) {
-        if (limit.expired())
-            return GiveUp(notAppeared(SelectionTitle));
-        selection = FindTopWindow(DialogClass, SelectionTitle);
-        if (selection) {
-            for (const char* keys : {"{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"})
-                SendKeystrokes(QString::fromLatin1(keys));
-        }
-        ProcessPendingEvents();
-    }
+    if (Until([&] { return selection != 0; },
+              [&] {
+                  selection = FindTopWindow(DialogClass, SelectionTitle);
+                  if (selection)
+                      for (const char* keys : {"{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"})
+                          SendKeystrokes(QString::fromLatin1(keys));
+              },
+              instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(notAppeared(SelectionTitle));
 
     // Confirm the selection and then the properties dialog behind it: Enter
     // until the selection dialog has gone, and once more after that.
-    limit.restart();
-    while (!form2().isVisible() && selection != 0) {
-        if (limit.expired())
-            return GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
-                                         "did not close in time.\n\nClose the sound recorder "
-                                         "and try again.")
-                              .arg(SelectionTitle));
-        selection = FindTopWindow(DialogClass, SelectionTitle);
-        SendKeystrokes(QStringLiteral("~"));
-        hide();
-        ProcessPendingEvents();
-    }
+    if (Until([&] { return selection == 0; },
+              [&] {
+                  selection = FindTopWindow(DialogClass, SelectionTitle);
+                  SendKeystrokes(QStringLiteral("~"));
+                  hide();
+              },
+              instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
+                                     "did not close in time.\n\nClose the sound recorder "
+                                     "and try again.")
+                          .arg(SelectionTitle));
 
     PlaceWindow(this, 1.35);
 
     // Wait for the recorder to be ready, then show the instructions beside it.
-    limit.restart();
-    while (!form2().isVisible() && shown != 1) {
-        if (limit.expired())
-            return GiveUp(notAppeared(RecorderTitle));
-        shown = IsWindowShown(recorder);
-        if (shown == 1)
-            form2().show();
-        ProcessPendingEvents();
-    }
+    if (Until([&] { return shown == 1; },
+              [&] {
+                  shown = IsWindowShown(recorder);
+                  if (shown == 1)
+                      form2().show();
+              },
+              instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(notAppeared(RecorderTitle));
 }
 
 void Form1::GiveUp(const QString& message)

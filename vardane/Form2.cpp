@@ -62,17 +62,18 @@ void Form2::FinishRecording()
     Timer1->start();
     WindowHandle recorder = 0;
     int front = 0;
-    while (Timer1->isActive() && front != 1) {
-        recorder = FindTopWindow(QString(), RecorderTitle);
-        if (recorder) {
-            front = BringToFront(recorder);
-            if (front == 1) {
-                PauseWithEvents(0.5);
-                SendKeystrokes(QStringLiteral("{BREAK}"));
-            }
-        }
-        ProcessPendingEvents();
-    }
+    Until([&] { return front == 1; },
+          [&] {
+              recorder = FindTopWindow(QString(), RecorderTitle);
+              if (recorder) {
+                  front = BringToFront(recorder);
+                  if (front == 1) {
+                      PauseWithEvents(0.5);
+                      SendKeystrokes(QStringLiteral("{BREAK}"));
+                  }
+              }
+          },
+          [this] { return !Timer1->isActive(); }, Limit::None);
     hide();
     form3().show();
 }

@@ -95,16 +95,15 @@ void Form3::SaveMessage()
     WindowHandle recorder = 0;
     WindowHandle saveDialog = 0;
     int front = 0;
-    WaitLimit limit;
 
-    while (!saved() && front != 1) {
-        if (limit.expired())
-            return giveUp(RecorderTitle);
-        recorder = FindTopWindow(QString(), RecorderTitle);
-        if (recorder)
-            front = BringToFront(recorder);
-        ProcessPendingEvents();
-    }
+    if (Until([&] { return front == 1; },
+              [&] {
+                  recorder = FindTopWindow(QString(), RecorderTitle);
+                  if (recorder)
+                      front = BringToFront(recorder);
+              },
+              saved) == WaitEnd::TimeUp)
+        return giveUp(RecorderTitle);
     if (front == 1) {
         SendKeystrokes(QStringLiteral("%F"));
         SendKeystrokes(QStringLiteral("A"));
@@ -112,14 +111,13 @@ void Form3::SaveMessage()
 
     const QString path = NewVoiceFilePath();
 
-    limit.restart();
-    while (!saved() && saveDialog == 0) {
-        if (limit.expired())
-            return giveUp(SaveAsTitle);
-        saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
-        front = BringToFront(saveDialog);
-        ProcessPendingEvents();
-    }
+    if (Until([&] { return saveDialog != 0; },
+              [&] {
+                  saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
+                  front = BringToFront(saveDialog);
+              },
+              saved) == WaitEnd::TimeUp)
+        return giveUp(SaveAsTitle);
     if (front == 1) {
         PauseWithEvents(0.5);
         SendKeystrokes(path, KeyMode::Literal);
@@ -136,25 +134,26 @@ void Form3::SaveMessage()
     // answering the recorder there, so this wait has no limit. Success is
     // only reported once the file really is there.
     bool failed = false;
-    while (!saved() && saveDialog != 0 && !failed) {
-        saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
-        if (saveDialog == 0) {
-            if (savedFileArrives(path)) {
-                SetCurrentVoiceFile(path);
-                form9().show();
-                form6().show();
-                form9().Timer1->start();
-            } else {
-                failed = true;
-                form1().GiveUp(QStringLiteral("Your message was not saved: the file\n%1\n"
-                                              "was not written.\n\nCheck that the folder exists "
-                                              "and can be written to, then record your message "
-                                              "again.")
-                                   .arg(path));
-            }
-        }
-        ProcessPendingEvents();
-    }
+    Until([&] { return saveDialog == 0 || failed; },
+          [&] {
+              saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
+              if (saveDialog != 0)
+                  return;
+              if (savedFileArrives(path)) {
+                  SetCurrentVoiceFile(path);
+                  form9().show();
+                  form6().show();
+                  form9().Timer1->start();
+              } else {
+                  failed = true;
+                  form1().GiveUp(QStringLiteral("Your message was not saved: the file\n%1\n"
+                                                "was not written.\n\nCheck that the folder exists "
+                                                "and can be written to, then record your message "
+                                                "again.")
+                                     .arg(path));
+              }
+          },
+          saved, Limit::None);
 }
 
 void Form3::DiscardMessage()
@@ -166,22 +165,22 @@ void Form3::DiscardMessage()
 
     WindowHandle recorder = 0;
     int front = 0;
-    while (Timer1->isActive() && front != 1) {
-        recorder = FindTopWindow(QString(), RecorderTitle);
-        if (recorder)
-            front = BringToFront(recorder);
-        ProcessPendingEvents();
-    }
+    const auto timeUp = [this] { return !Timer1->isActive(); };
+    Until([&] { return front == 1; },
+          [&] {
+              recorder = FindTopWindow(QString(), RecorderTitle);
+              if (recorder)
+                  front = BringToFront(recorder);
+          },
+          timeUp, Limit::None);
     if (Timer1->isActive()) {
         if (front == 1) {
             // Exit, then "do not save" in the recorder's question.
             for (const char* keys : {"%F", "X", "{TAB}", "~"})
                 SendKeystrokes(QString::fromLatin1(keys));
         }
-        while (Timer1->isActive() && recorder != 0) {
-            recorder = FindTopWindow(QString(), RecorderTitle);
-            ProcessPendingEvents();
-        }
+        Until([&] { return recorder == 0; },
+              [&] { recorder = FindTopWindow(QString(), RecorderTitle); }, timeUp, Limit::None);
     }
 
     PlaceWindow(&form1(), 1.3);

@@ -54,9 +54,6 @@ void Form6::Form_Load()
 
 namespace {
 
-// How long the item of a menu opened through its control may take to show.
-constexpr qint64 MenuReopenMs = 2000;
-
 using targets::MailProgram;
 
 QStringList keyGroups(const std::vector<std::string>& groups)
@@ -126,7 +123,7 @@ QString unreachedProgramsAdvice()
     for (const MailProgram& p : targets::mailPrograms()) {
         if (p.processNames.empty())
             continue;
-        switch (ReachOfProgram(p.processNames, p.compose.application)) {
+        switch (ReachOfProgram(p.processNames, p.accessibleCompose.application)) {
         case ProgramReach::NoAccessibility:
             return QString::fromUtf8(targets::NoAccessibilityAdvice);
         case ProgramReach::Unreached:
@@ -171,16 +168,26 @@ void Form6::AttachVoiceFile()
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
     }
+    // Each program's compose window as the window system shows it, else
+    // (the native windows of a Wayland desktop) through its controls.
     const auto& programs = targets::mailPrograms();
-    std::vector<WindowHandle> found;
-    for (const MailProgram& program : programs)
-        found.push_back(findCompose(program));
+    std::vector<std::pair<WindowHandle, ControlledWindow>> found;
+    for (const MailProgram& program : programs) {
+        const WindowHandle window = findCompose(program);
+        found.emplace_back(window, window || program.accessibleCompose.empty()
+                                       ? 0
+                                       : FindControlledWindow(program.accessibleCompose));
+    }
     Timer2->start();
     for (std::size_t i = 0; i < programs.size(); ++i) {
-        if (found[i]) {
+        const auto [window, controlled] = found[i];
+        if (window || controlled) {
             Timer2->stop();
             hide();
-            RunSequence(programs[i].kind, found[i], path);
+            if (window)
+                RunSequence(programs[i].kind, window, path);
+            else
+                AttachByControls(programs[i], controlled, path);
             return;
         }
     }
@@ -212,72 +219,89 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     const auto timeUp = [this](const QString& what) { TimeUp(what); };
 
     Timer2->stop();
-    if (ReachesControls(compose))
-        return AttachByControls(k.attachControls, k.fileDialog, compose, path);
     if (IsMinimized(compose))
         RestoreWindow(compose);
 
+    // A wait ended by one of the abandon windows ends the whole press, without notices.
+    const auto abandonedHere = [] { return abandoned(false); };
+
     // Bring the compose window to the front and open its attach command.
     int front = 0;
-    WaitLimit limit;
-    while (front != 1 && !abandoned(false)) {
-        if (limit.expired())
-            return timeUp(QStringLiteral("its window %1 could not be brought to the front.")
-                              .arg(composeName));
-        compose = findCompose(k);
-        front = BringToFront(compose);
-        if (front == 1) {
-            PauseWithEvents(0.5);
-            if (!sendAll(keyGroups(k.attachKeys)))
-                front = 0;
-        }
-        ProcessPendingEvents();
-    }
-    // A wait ended by one of the abandon windows ends the whole press, without notices.
-    if (front != 1)
+    switch (Until([&] { return front == 1; },
+                  [&] {
+                      compose = findCompose(k);
+                      front = BringToFront(compose);
+                      if (front == 1) {
+                          PauseWithEvents(0.5);
+                          if (!sendAll(keyGroups(k.attachKeys)))
+                              front = 0;
+                      }
+                  },
+                  abandonedHere)) {
+    case WaitEnd::Done:
+        break;
+    case WaitEnd::TimeUp:
+        return timeUp(
+            QStringLiteral("its window %1 could not be brought to the front.").arg(composeName));
+    case WaitEnd::Abandoned:
         return;
+    }
 
     WindowHandle dialog = 0;
     if (k.attachmentsDialog) {
         const QString title = QStringLiteral("Attachments");
-        limit.restart();
-        while (dialog == 0 && !abandoned(true)) {
-            if (limit.expired())
-                return timeUp(QStringLiteral("its window \"%1\" did not appear.").arg(title));
-            dialog = FindTopWindow(DialogClass, title);
-            if (dialog) {
-                BringToFront(dialog);
-                PauseWithEvents(0.5);
-                if (!SendKeystrokes(QStringLiteral("F")))
-                    dialog = 0;
-            }
-            ProcessPendingEvents();
-        }
-        if (dialog == 0)
+        switch (Until([&] { return dialog != 0; },
+                      [&] {
+                          dialog = FindTopWindow(DialogClass, title);
+                          if (dialog) {
+                              BringToFront(dialog);
+                              PauseWithEvents(0.5);
+                              if (!SendKeystrokes(QStringLiteral("F")))
+                                  dialog = 0;
+                          }
+                      },
+                      [] { return abandoned(true); })) {
+        case WaitEnd::Done:
+            break;
+        case WaitEnd::TimeUp:
+            return timeUp(QStringLiteral("its window \"%1\" did not appear.").arg(title));
+        case WaitEnd::Abandoned:
             return;
+        }
     }
 
-    // The file dialog: type the path into it.
+    // The file dialog: type the path into it. A file chooser of a kind found
+    // by class whose controls its program offers takes the path without keys,
+    // so without pauses.
     dialog = 0;
-    limit.restart();
-    while (dialog == 0 && !abandoned(false)) {
-        if (limit.expired())
-            return timeUp(QStringLiteral("its window %1 did not appear.").arg(fileDialogName));
-        dialog = findFileDialog(k, compose);
-        if (dialog && k.fileDialogIsDialog) {
-            // A file chooser of a kind found by class whose controls its
-            // program offers takes the path without keys, so without pauses.
-            if (k.composeTitle.empty() && FillsFileChooser(dialog))
-                return FillFileChooser(
-                    dialog, [&] { return findFileDialog(k, compose); }, path);
-            BringToFront(dialog);
-            PauseWithEvents(0.5);
-            if (!typePath(path, keysBefore, keysAfter))
-                dialog = 0;
-        }
-        ProcessPendingEvents();
+    ControlledWindow chooser = 0;
+    const WaitLimit limit;
+    switch (Until([&] { return dialog != 0 || chooser != 0; },
+                  [&] {
+                      dialog = findFileDialog(k, compose);
+                      if (!dialog || !k.fileDialogIsDialog)
+                          return;
+                      if (k.composeTitle.empty())
+                          chooser = ControlsOf(dialog, targets::FileChooserRole);
+                      if (chooser)
+                          return;
+                      BringToFront(dialog);
+                      PauseWithEvents(0.5);
+                      if (!typePath(path, keysBefore, keysAfter))
+                          dialog = 0;
+                  },
+                  abandonedHere)) {
+    case WaitEnd::Done:
+        break;
+    case WaitEnd::TimeUp:
+        return timeUp(QStringLiteral("its window %1 did not appear.").arg(fileDialogName));
+    case WaitEnd::Abandoned:
+        return;
     }
-    if (dialog && !k.fileDialogIsDialog) {
+    if (chooser)
+        return FillFileChooser(
+            chooser, [&] { return findFileDialog(k, compose) != 0; }, path);
+    if (!k.fileDialogIsDialog) {
         PauseWithEvents(0.5);
         // Typed without bringing the dialog forward first; only when the
         // keyboard could not be had is it brought forward and tried again.
@@ -294,18 +318,24 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
 
     // Done once the file dialog has closed; the user may still be working in
     // it, so this wait has no limit.
-    while (dialog != 0 && !abandoned(false)) {
-        dialog = findFileDialog(k, compose);
-        if (dialog == 0) {
-            if (k.pauseBeforeNotices)
-                PauseWithEvents(0.5);
-            form7().show();
-            form8().show();
-            Timer1->start();
-            hide();
-        }
-        ProcessPendingEvents();
-    }
+    Until([&] { return dialog == 0; },
+          [&] {
+              dialog = findFileDialog(k, compose);
+              if (dialog == 0) {
+                  if (k.pauseBeforeNotices)
+                      PauseWithEvents(0.5);
+                  ShowAttached();
+              }
+          },
+          abandonedHere, Limit::None);
+}
+
+void Form6::ShowAttached()
+{
+    form7().show();
+    form8().show();
+    Timer1->start();
+    hide();
 }
 
 void Form6::TimeUp(const QString& what)
@@ -318,78 +348,60 @@ void Form6::TimeUp(const QString& what)
 
 // The compose window reached through its controls: no keys, no focus, no
 // fixed pauses; each step waits on the state the previous one leads to.
-void Form6::AttachByControls(const std::vector<ControlQuery>& controls, WindowQuery fileDialog,
-                             WindowHandle compose, const QString& path)
+void Form6::AttachByControls(const MailProgram& k, ControlledWindow compose, const QString& path)
 {
     // For the user's sake only: nothing below needs it in front.
-    BringToFront(compose);
-    // A control that only the menu opened by the one before holds may not
-    // come (a menu can close again as it opens): that menu is opened again.
+    RaiseControlledWindow(compose);
     WaitLimit limit;
-    QElapsedTimer sinceWorked;
-    sinceWorked.start();
-    for (std::size_t next = 0; next < controls.size();) {
-        if (abandoned(false))
-            return;
-        if (limit.expired())
-            return TimeUp(QStringLiteral("its command to attach a file (\"%1\") could not "
-                                         "be found.")
-                              .arg(QString::fromStdString(controls[next].name)));
-        if (WorkControl(compose, controls[next])) {
-            ++next;
-            sinceWorked.restart();
-        } else if (next > 0 && sinceWorked.hasExpired(MenuReopenMs)) {
-            next = 0;
-        }
-        ProcessPendingEvents();
-    }
+    const Result opened = WorkControls(
+        compose, k.attachControls, [] { return abandoned(false); },
+        [&] { return limit.expired(); });
+    if (opened.isFailed())
+        return;
+    if (!opened.isDone())
+        return TimeUp(QStringLiteral("its command to attach a file (\"%1\") could not be found.")
+                          .arg(QString::fromStdString(opened.reason)));
 
-    fileDialog.owner = compose;
-    WindowHandle dialog = 0;
-    limit.restart();
-    while (dialog == 0) {
-        if (abandoned(false))
-            return;
-        if (limit.expired())
-            return TimeUp(QStringLiteral("its window to choose a file did not appear."));
-        dialog = FindWindowLike(fileDialog);
-        ProcessPendingEvents();
+    ControlledWindow dialog = 0;
+    switch (Until([&] { return dialog != 0; },
+                  [&] { dialog = FindControlledDialog(compose, k.accessibleFileDialog); },
+                  [] { return abandoned(false); })) {
+    case WaitEnd::Done:
+        break;
+    case WaitEnd::TimeUp:
+        return TimeUp(QStringLiteral("its window to choose a file did not appear."));
+    case WaitEnd::Abandoned:
+        return;
     }
     FillFileChooser(
-        dialog, [&] { return FindWindowLike(fileDialog); }, path);
+        dialog, [&] { return IsControlledWindowOpen(dialog); }, path);
 }
 
-void Form6::FillFileChooser(WindowHandle dialog, const std::function<WindowHandle()>& findAgain,
+void Form6::FillFileChooser(ControlledWindow dialog, const std::function<bool()>& stillOpen,
                             const QString& path)
 {
     // The path goes into the chooser's location field as it stands, then its
     // button takes it once the chooser has read it.
     WaitLimit limit;
-    int accepted = 0;
-    while (accepted != 1) {
+    Result accepted = Result::notYet({});
+    while (!accepted.isDone()) {
         if (abandoned(false))
             return;
-        if (accepted < 0 || limit.expired())
+        if (accepted.isFailed() || limit.expired())
             return TimeUp(QStringLiteral("its window to choose a file did not take the file."));
-        if (EnterFileName(dialog, path))
+        if (EnterFileName(dialog, path).isDone())
             while (!abandoned(false) &&
-                   (accepted = AcceptFileChooser(dialog, targets::FileChooserAccept)) == 0 &&
+                   (accepted = AcceptFileChooser(dialog, targets::FileChooserAccept)).kind ==
+                       Result::Kind::NotYet &&
                    !limit.expired())
                 ProcessPendingEvents();
         ProcessPendingEvents();
     }
 
     // Done once the chooser has closed.
-    while (dialog != 0 && !abandoned(false)) {
-        dialog = findAgain();
-        if (dialog == 0) {
-            form7().show();
-            form8().show();
-            Timer1->start();
-            hide();
-        }
-        ProcessPendingEvents();
-    }
+    Until([&] { return !stillOpen(); }, [] {}, [] { return abandoned(false); }, Limit::None);
+    if (!abandoned(false))
+        ShowAttached();
 }
 
 void Form6::Command1_Click()

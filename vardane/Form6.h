@@ -1,7 +1,7 @@
 #pragma once
 
 #include "WizardWindow.h"
-#include "automation/WindowSystem.h"
+#include "automation/Controls.h"
 #include "targets/MailPrograms.h"
 
 #include <functional>
@@ -45,13 +45,13 @@ protected:
 
 private:
     void RunSequence(ComposeKind kind, automation::WindowHandle compose, const QString& path);
-    void AttachByControls(const std::vector<automation::ControlQuery>& controls,
-                          automation::WindowQuery fileDialog, automation::WindowHandle compose,
+    void AttachByControls(const targets::MailProgram& program, automation::ControlledWindow compose,
                           const QString& path);
-    void FillFileChooser(automation::WindowHandle dialog,
-                         const std::function<automation::WindowHandle()>& findAgain,
-                         const QString& path);
+    void FillFileChooser(automation::ControlledWindow dialog,
+                         const std::function<bool()>& stillOpen, const QString& path);
     void TimeUp(const QString& what);
+    // The notices that the file went in.
+    void ShowAttached();
 
     bool m_adviceGiven = false;
 };

@@ -11,6 +11,7 @@
 #include "Form7.h"
 #include "Form8.h"
 #include "Form9.h"
+#include "automation/Automation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,6 +84,22 @@ QString VoiceFolder()
 void SetVoiceFolder(const QString& folder)
 {
     g_voiceFolder = QDir::toNativeSeparators(folder);
+}
+
+WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
+              const std::function<bool()>& abandon, Limit limit)
+{
+    const WaitLimit clock;
+    for (;;) {
+        if (done())
+            return WaitEnd::Done;
+        if (abandon())
+            return WaitEnd::Abandoned;
+        if (limit == Limit::Outside && clock.expired())
+            return WaitEnd::TimeUp;
+        step();
+        automation::ProcessPendingEvents();
+    }
 }
 
 int OutsideWaitLimitMs()

@@ -69,6 +69,21 @@ private:
     QElapsedTimer m_clock;
 };
 
+// How one wait of a road ended: what it waited for was seen, another window
+// abandoned the road, or the time allowed ran out.
+enum class WaitEnd { Done, Abandoned, TimeUp };
+enum class Limit {
+    None,   // the user may still be working in the other program
+    Outside // OutsideWaitLimitMs
+};
+
+// One wait of a road: while `done` is false and `abandon` is false, one pass
+// of `step` (a look-up and the keys that depend on it) and one pass over
+// pending events, which keeps every window answering. Time up when the limit
+// runs out first.
+WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
+              const std::function<bool()>& abandon, Limit limit = Limit::Outside);
+
 // The clock behind voice file names (tests set their own).
 void SetClock(std::function<QDateTime()> clock);
 QDateTime Now();

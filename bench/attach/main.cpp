@@ -195,11 +195,9 @@ public:
 private:
     const char* name() const { return m_name.constData(); }
 
-    WindowHandle composeWindow(const QString& subject)
+    mailprograms::ComposeWindow composeWindow(const QString& subject)
     {
-        WindowQuery q = m_program.compose;
-        q.title = "*" + subject.toStdString() + "*";
-        return FindWindowLike(q);
+        return mailprograms::findCompose(m_program, subject);
     }
 
     // Starts the program with a compose window for the subject; empty when
@@ -216,7 +214,7 @@ private:
             return QStringLiteral("could not be started");
         const bool found = waitFor(
             [&] {
-                return composeWindow(subject) != 0 || m_process->state() == QProcess::NotRunning;
+                return bool(composeWindow(subject)) || m_process->state() == QProcess::NotRunning;
             },
             StartMs);
         if (m_process->state() == QProcess::NotRunning)
@@ -298,18 +296,19 @@ private:
         clock.start();
         QElapsedTimer sinceSave;
         for (;;) {
-            const WindowHandle w = composeWindow(subject);
-            if (w == 0)
+            const mailprograms::ComposeWindow w = composeWindow(subject);
+            if (!w)
                 return QStringLiteral("the compose window has gone");
             if (!sinceSave.isValid() || sinceSave.elapsed() > ResaveMs) {
-                if (ReachesControls(w)) {
-                    // Each control may first have to appear (a menu opening).
-                    for (const ControlQuery& c : m_program.saveDraft)
-                        if (!waitFor([&] { return WorkControl(w, c); },
-                                     int(DraftMs - clock.elapsed())))
-                            return QStringLiteral("no control \"%1\" to save the draft")
-                                .arg(QString::fromStdString(c.name));
-                } else if (BringToFront(w) != 1 || !SendKeystrokes(QStringLiteral("{CTRL+S}"))) {
+                if (w.controlled) {
+                    const Result saved = WorkControls(
+                        w.controlled, m_program.saveDraft, [] { return false; },
+                        [&] { return clock.elapsed() > DraftMs; });
+                    if (!saved.isDone())
+                        return QStringLiteral("no control \"%1\" to save the draft")
+                            .arg(QString::fromStdString(saved.reason));
+                } else if (BringToFront(w.window) != 1 ||
+                           !SendKeystrokes(QStringLiteral("{CTRL+S}"))) {
                     return QStringLiteral("Ctrl+S could not be given to the compose window");
                 }
                 sinceSave.start();
@@ -378,7 +377,8 @@ int main(int argc, char* argv[])
     if (mailprograms::accessibleOnX11() && !mailprograms::setAccessibilityEnabled(true))
         return broken(QStringLiteral("the desktop's accessibility could not be turned on"));
 
-    Automation::install(std::make_unique<MessageCatcher>(createDesktopWindowSystem()));
+    Automation::install(
+        std::make_unique<MessageCatcher>(createDesktopWindowSystem(), createDesktopControls()));
     setEndProgramHandler([] {});
     QTemporaryDir work;
     int failed = 0;

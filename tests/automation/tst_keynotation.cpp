@@ -1,4 +1,5 @@
 #include "KeyNotation.h"
+#include "WindowSystem.h"
 
 #include <QTest>
 
@@ -32,6 +33,7 @@ private slots:
     void literalTypesEveryCharacterAsItself();
     void describeRoundTrips();
     void utf8Decoding();
+    void queryPatterns();
 };
 
 void TestKeyNotation::notation_data()
@@ -156,6 +158,25 @@ void TestKeyNotation::utf8Decoding()
                        "x") == U"\uFFFDx");
     QVERIFY(decodeUtf8("\xC0\xAF") == U"\uFFFD");     // overlong
     QVERIFY(decodeUtf8("\xED\xA0\x80") == U"\uFFFD"); // surrogate
+}
+
+// The patterns of window and control queries: whole values, "*" for any run,
+// "|" between alternatives (names that differ between releases).
+void TestKeyNotation::queryPatterns()
+{
+    using automation::matchesPattern;
+    QVERIFY(matchesPattern("", "anything"));
+    QVERIFY(matchesPattern("Write: *", "Write: Hello - Thunderbird"));
+    QVERIFY(!matchesPattern("Write: *", "Re: Write: x"));
+    QVERIFY(matchesPattern("* - Compose message*", "a - b - Compose message [Edited]"));
+    QVERIFY(matchesPattern("push button|button", "button"));
+    QVERIFY(matchesPattern("push button|button", "push button"));
+    QVERIFY(!matchesPattern("push button|button", "toggle button"));
+    QVERIFY(!matchesPattern("push button|button", "push button|button "));
+    QVERIFY(matchesPattern("Evolution|Org.gnome.Evolution", "Org.gnome.Evolution"));
+    QVERIFY(!matchesPattern("Evolution|Org.gnome.Evolution", "org.gnome.Evolution"));
+    QVERIFY(matchesPattern("thunderbird*|*Thunderbird", "Mozilla Thunderbird"));
+    QVERIFY(!matchesPattern("a|b", ""));
 }
 
 QTEST_APPLESS_MAIN(TestKeyNotation)

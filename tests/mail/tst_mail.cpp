@@ -42,7 +42,6 @@ constexpr int StartMs = 90000; // first start of a program with a new profile
 constexpr int DraftMs = 60000; // a draft on disk after Ctrl+S
 constexpr int ResaveMs = 5000; // Ctrl+S again when no draft with the file has come
 constexpr int GraceMs = 5000;  // after SIGTERM, before SIGKILL
-constexpr int ReopenMs = 2000; // a menu's item not shown: the menu opened again
 
 // The wizard's messages, taken instead of shown.
 class MessageCatcher : public Automation
@@ -71,7 +70,7 @@ private slots:
 
 private:
     void start(const QStringList& subjects);
-    WindowHandle composeWindow(const QString& subject);
+    mailprograms::ComposeWindow composeWindow(const QString& subject);
     void pressAttachVoice();
     void saveDraftWithTheFile(const QString& subject);
 
@@ -105,7 +104,8 @@ void TestMail::initTestCase()
     m_pathAsText = m_wayland || mailprograms::accessibleOnX11();
     if (mailprograms::accessibleOnX11())
         QVERIFY(mailprograms::setAccessibilityEnabled(true));
-    Automation::install(std::make_unique<MessageCatcher>(createDesktopWindowSystem()));
+    Automation::install(
+        std::make_unique<MessageCatcher>(createDesktopWindowSystem(), createDesktopControls()));
     setEndProgramHandler([] {});
 }
 
@@ -170,20 +170,18 @@ void TestMail::start(const QStringList& subjects)
         if (i == 0) {
             m_process = std::move(process);
             // The next start hands its window over to this one once it is up.
-            QTRY_VERIFY_WITH_TIMEOUT(composeWindow(subjects[0]) != 0, StartMs);
+            QTRY_VERIFY_WITH_TIMEOUT(bool(composeWindow(subjects[0])), StartMs);
         } else {
             QVERIFY(process->waitForFinished(StartMs));
         }
     }
     for (const QString& s : subjects)
-        QTRY_VERIFY_WITH_TIMEOUT(composeWindow(s) != 0, StartMs);
+        QTRY_VERIFY_WITH_TIMEOUT(bool(composeWindow(s)), StartMs);
 }
 
-WindowHandle TestMail::composeWindow(const QString& subject)
+mailprograms::ComposeWindow TestMail::composeWindow(const QString& subject)
 {
-    WindowQuery q = m_program.compose;
-    q.title = "*" + subject.toStdString() + "*";
-    return FindWindowLike(q);
+    return mailprograms::findCompose(m_program, subject);
 }
 
 void TestMail::pressAttachVoice()
@@ -209,26 +207,16 @@ void TestMail::saveDraftWithTheFile(const QString& subject)
     QElapsedTimer sinceSave;
     QList<Message> drafts;
     for (;;) {
-        const WindowHandle w = composeWindow(subject);
-        QVERIFY2(w != 0, "the compose window has gone");
+        const mailprograms::ComposeWindow w = composeWindow(subject);
+        QVERIFY2(bool(w), "the compose window has gone");
         if (!sinceSave.isValid() || sinceSave.elapsed() > ResaveMs) {
-            if (ReachesControls(w)) {
-                // Each control may first have to appear (a menu opening),
-                // and is worked once; a menu that closed again is reopened.
-                QElapsedTimer sinceWorked;
-                sinceWorked.start();
-                for (std::size_t next = 0; next < m_program.saveDraft.size();) {
-                    QVERIFY2(clock.elapsed() < DraftMs, m_program.saveDraft[next].name.c_str());
-                    if (WorkControl(w, m_program.saveDraft[next])) {
-                        ++next;
-                        sinceWorked.restart();
-                    } else if (next > 0 && sinceWorked.hasExpired(ReopenMs)) {
-                        next = 0;
-                    }
-                    ProcessPendingEvents();
-                }
+            if (w.controlled) {
+                const Result saved = WorkControls(
+                    w.controlled, m_program.saveDraft, [] { return false; },
+                    [&] { return clock.elapsed() > DraftMs; });
+                QVERIFY2(saved.isDone(), saved.reason.c_str());
             } else {
-                QCOMPARE(BringToFront(w), 1);
+                QCOMPARE(BringToFront(w.window), 1);
                 QVERIFY(SendKeystrokes(QStringLiteral("{CTRL+S}")));
             }
             sinceSave.start();
@@ -268,7 +256,8 @@ void TestMail::minimisedComposeWindow()
     if (m_wayland)
         QSKIP("a Wayland client cannot minimise another's window");
     start({"tindrel-minimised"});
-    const WindowHandle w = composeWindow("tindrel-minimised");
+    const WindowHandle w = composeWindow("tindrel-minimised").window;
+    QVERIFY(w);
     Display* display = XOpenDisplay(nullptr);
     QVERIFY(display);
     XIconifyWindow(display, static_cast<Window>(w), DefaultScreen(display));
@@ -286,7 +275,12 @@ void TestMail::frontmostOfTwoComposeWindows()
     start({"tindrel-front", "tindrel-behind"});
     // The first opened is put in front, so the one that wins is neither the
     // newest nor the one the program opened last.
-    QTRY_COMPARE_WITH_TIMEOUT(BringToFront(composeWindow("tindrel-front")), 1, StartMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const auto w = composeWindow("tindrel-front");
+            return w.window ? BringToFront(w.window) == 1 : RaiseControlledWindow(w.controlled);
+        }(),
+        StartMs);
     pressAttachVoice();
     saveDraftWithTheFile("tindrel-front");
     // Attached to that one only, and once.

@@ -5,7 +5,7 @@
 // each opens a compose window at once (no account wizard, no network), and
 // where each keeps the drafts it saves.
 
-#include "automation/WindowSystem.h"
+#include "automation/Automation.h"
 #include "targets/MailPrograms.h"
 
 #include <QDBusConnection>
@@ -123,6 +123,7 @@ struct MailProgram
     QString package;
     // Its compose windows, on X11 and through accessibility, as the wizard finds them.
     automation::WindowQuery compose;
+    automation::AccessibleQuery accessibleCompose;
     // The controls that save the message as a draft, in order (where its
     // window is reached through accessibility; elsewhere its Ctrl+S does).
     std::vector<automation::ControlQuery> saveDraft;
@@ -135,6 +136,28 @@ struct MailProgram
     bool ignoresTerm = false; // with a dialog open it must be killed
 };
 
+// A compose window as the wizard finds it: on the window system, else (a
+// native window of a Wayland desktop) through its controls.
+struct ComposeWindow
+{
+    automation::WindowHandle window = 0;
+    automation::ControlledWindow controlled = 0;
+    explicit operator bool() const { return window || controlled; }
+};
+
+// The program's compose window whose title holds the subject.
+inline ComposeWindow findCompose(const MailProgram& p, const QString& subject)
+{
+    const std::string pattern = "*" + subject.toStdString() + "*";
+    automation::WindowQuery x11 = p.compose;
+    x11.title = pattern;
+    if (const auto w = automation::FindWindowLike(x11))
+        return {w, 0};
+    automation::AccessibleQuery accessible = p.accessibleCompose;
+    accessible.title = pattern;
+    return {0, automation::FindControlledWindow(accessible)};
+}
+
 inline QString mailto(const QString& subject)
 {
     return QStringLiteral("mailto:?subject=") + subject;
@@ -146,6 +169,7 @@ inline MailProgram thunderbird()
     p.executable = "thunderbird";
     p.package = "thunderbird";
     p.compose = targets::mailProgram(targets::ComposeKind::Thunderbird).compose;
+    p.accessibleCompose = targets::mailProgram(targets::ComposeKind::Thunderbird).accessibleCompose;
     p.saveDraft = {{"menu", "File", "click"}, {"menu item", "Save", "click"}};
     p.makeProfile = [](const QString& home) {
         // A POP3 account that never connects, and Local Folders for the drafts.
@@ -200,6 +224,7 @@ inline MailProgram evolution()
     p.executable = "evolution";
     p.package = "evolution";
     p.compose = targets::mailProgram(targets::ComposeKind::Evolution).compose;
+    p.accessibleCompose = targets::mailProgram(targets::ComposeKind::Evolution).accessibleCompose;
     p.saveDraft = {{"menu item", "Save as Draft", "click"}};
     p.makeProfile = [](const QString&) {}; // opens a composer with no account at all
     p.commands = [](const QString&, const QStringList& subjects) {
@@ -225,6 +250,7 @@ inline MailProgram clawsMail()
     p.executable = "claws-mail";
     p.package = "claws-mail";
     p.compose = targets::mailProgram(targets::ComposeKind::ClawsMail).compose;
+    p.accessibleCompose = targets::mailProgram(targets::ComposeKind::ClawsMail).accessibleCompose;
     // Its menu's Save (Ctrl+S) keeps the window open; the Draft button closes it.
     p.saveDraft = {{"menu item", "Save", "click"}};
     p.makeProfile = [](const QString& home) {

@@ -38,8 +38,8 @@ inline void prepareRoad(const QTemporaryDir& work)
     qputenv("TINDREL_RECORDER_AUTORECORD", "1");
     vardane::SetVoiceFolder(work.filePath(QStringLiteral("Voice Files")));
     QDir().mkpath(vardane::VoiceFolder());
-    automation::Automation::install(
-        std::make_unique<PrintedMessages>(automation::createDesktopWindowSystem()));
+    automation::Automation::install(std::make_unique<PrintedMessages>(
+        automation::createDesktopWindowSystem(), automation::createDesktopControls()));
     vardane::setEndProgramHandler([] {});
 }
 

@@ -49,6 +49,7 @@ public:
     }
 
     bool autoAccept = true; // Enter in the file dialog attaches the typed path
+    std::uint32_t pid = 0;  // its process, as its windows tell it (0: they do not)
     W compose = 0, attachments = 0, fileDialog = 0;
     QString typed;
     QStringList attached;
@@ -67,6 +68,7 @@ private:
         w->instance = m_names.instance;
         w->className = m_names.className;
         w->role = window == compose ? m_names.role : "";
+        w->pid = pid;
     }
     static bool is(const Key& k, char32_t upper)
     {

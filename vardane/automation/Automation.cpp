@@ -40,7 +40,8 @@ std::u32string u32(const QString& s)
 
 } // namespace
 
-Automation::Automation(std::unique_ptr<WindowSystem> backend) : m_backend(std::move(backend))
+Automation::Automation(std::unique_ptr<WindowSystem> backend, std::unique_ptr<Controls> controls)
+    : m_backend(std::move(backend)), m_controls(std::move(controls))
 {
     const int fd = m_backend->eventSource();
     if (fd >= 0) {
@@ -120,35 +121,83 @@ void Automation::RestoreWindow(WindowHandle window)
         m_backend->restoreWindow(window);
 }
 
-bool Automation::ReachesControls(WindowHandle window)
+ControlledWindow Automation::FindControlledWindow(const AccessibleQuery& query)
 {
-    return window && m_backend->reachesControls(window);
+    return m_controls ? m_controls->findWindow(query) : 0;
 }
 
-bool Automation::WorkControl(WindowHandle window, const ControlQuery& control)
+ControlledWindow Automation::FindControlledDialog(ControlledWindow owner,
+                                                  const AccessibleQuery& query)
 {
-    return window && m_backend->workControl(window, control);
+    return owner && m_controls ? m_controls->findDialog(owner, query) : 0;
 }
 
-bool Automation::FillsFileChooser(WindowHandle chooser)
+ControlledWindow Automation::ControlsOf(WindowHandle window, const std::string& role)
 {
-    return chooser && m_backend->fillsFileChooser(chooser);
+    if (!window || !m_controls)
+        return 0;
+    const auto origin = m_backend->originOf(window);
+    return origin ? m_controls->windowOf(*origin, role) : 0;
 }
 
-bool Automation::EnterFileName(WindowHandle chooser, const QString& path)
+bool Automation::IsControlledWindowOpen(ControlledWindow window)
 {
-    return chooser && m_backend->enterFileName(chooser, utf8(path));
+    return window && m_controls && m_controls->isOpen(window);
 }
 
-int Automation::AcceptFileChooser(WindowHandle chooser, const ControlQuery& button)
+bool Automation::RaiseControlledWindow(ControlledWindow window)
 {
-    return chooser ? m_backend->acceptFileChooser(chooser, button) : -1;
+    return window && m_controls && m_controls->raise(window);
+}
+
+Result Automation::WorkControl(ControlledWindow window, const ControlQuery& control)
+{
+    if (!window || !m_controls)
+        return Result::failed("no window");
+    return m_controls->workControl(window, control);
+}
+
+Result Automation::EnterFileName(ControlledWindow chooser, const QString& path)
+{
+    if (!chooser || !m_controls)
+        return Result::failed("no window");
+    return m_controls->enterFileName(chooser, utf8(path));
+}
+
+Result Automation::AcceptFileChooser(ControlledWindow chooser, const ControlQuery& button)
+{
+    if (!chooser || !m_controls)
+        return Result::failed("no window");
+    return m_controls->acceptFileChooser(chooser, button);
+}
+
+Result Automation::WorkControls(ControlledWindow window, const std::vector<ControlQuery>& controls,
+                                const std::function<bool()>& abandon,
+                                const std::function<bool()>& expired)
+{
+    QElapsedTimer sinceWorked;
+    sinceWorked.start();
+    for (std::size_t next = 0; next < controls.size();) {
+        if (abandon())
+            return Result::failed("abandoned");
+        if (expired())
+            return Result::notYet(controls[next].name);
+        if (WorkControl(window, controls[next]).isDone()) {
+            ++next;
+            sinceWorked.restart();
+        } else if (next > 0 && sinceWorked.hasExpired(MenuReopenMs)) {
+            next = 0;
+        }
+        ProcessPendingEvents();
+    }
+    return Result::done();
 }
 
 ProgramReach Automation::ReachOfProgram(const std::vector<std::string>& processNames,
                                         const std::string& application)
 {
-    return m_backend->programReach(processNames, application);
+    return m_controls ? m_controls->programReach(processNames, application)
+                      : ProgramReach::NotApplicable;
 }
 
 void Automation::MakeTopmost(QWidget* ownWindow)

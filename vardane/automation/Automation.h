@@ -8,11 +8,13 @@
 // (backed by the platform's WindowSystem) or, in tests, a scripted one. The
 // free functions below forward to it, under the names the windows use.
 
+#include "Controls.h"
 #include "WindowSystem.h"
 
 #include <QElapsedTimer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -22,6 +24,10 @@ namespace automation {
 
 inline const QString DialogClass = QStringLiteral("#32770");
 
+// How long the item of a menu opened through its control may take to show
+// before the menu is opened again.
+constexpr qint64 MenuReopenMs = 2000;
+
 enum class KeyMode {
     Notation, // "%F", "~", "{TAB}", "{BREAK}", other characters as themselves
     Literal   // every character as itself
@@ -30,7 +36,9 @@ enum class KeyMode {
 class Automation
 {
 public:
-    explicit Automation(std::unique_ptr<WindowSystem> backend);
+    // Without controls, no window is ever reached through them.
+    explicit Automation(std::unique_ptr<WindowSystem> backend,
+                        std::unique_ptr<Controls> controls = nullptr);
     virtual ~Automation();
     Automation(const Automation&) = delete;
     Automation& operator=(const Automation&) = delete;
@@ -56,12 +64,27 @@ public:
     void allowKeysToOwnWindows(bool allow) { m_keysToOwnWindows = allow; }
     bool ActivateByTitle(const QString& title);
     // Other programs' windows reached through their controls rather than by
-    // keys (see WindowSystem).
-    bool ReachesControls(WindowHandle window);
-    bool WorkControl(WindowHandle window, const ControlQuery& control);
-    bool FillsFileChooser(WindowHandle chooser);
-    bool EnterFileName(WindowHandle chooser, const QString& path);
-    int AcceptFileChooser(WindowHandle chooser, const ControlQuery& button);
+    // keys (see Controls): the session's native windows, and the windows of
+    // the window system whose programs offer their controls.
+    ControlledWindow FindControlledWindow(const AccessibleQuery& query);
+    ControlledWindow FindControlledDialog(ControlledWindow owner, const AccessibleQuery& query);
+    // The window the window system shows, reached through its controls (a
+    // window of that role of the same process and title); 0 when its program
+    // does not offer them.
+    ControlledWindow ControlsOf(WindowHandle window, const std::string& role);
+    bool IsControlledWindowOpen(ControlledWindow window);
+    bool RaiseControlledWindow(ControlledWindow window);
+    Result WorkControl(ControlledWindow window, const ControlQuery& control);
+    Result EnterFileName(ControlledWindow chooser, const QString& path);
+    Result AcceptFileChooser(ControlledWindow chooser, const ControlQuery& button);
+    // Works the controls in order, each as soon as it is there, with a pass
+    // over pending events between tries. A control that only the menu opened
+    // by the one before holds may not come (a menu can close again as it
+    // opens): that menu is then opened again. Done once the last one was
+    // worked; failed as soon as `abandon` says so; not yet, with the name of
+    // the control waited for, once `expired` says so.
+    Result WorkControls(ControlledWindow window, const std::vector<ControlQuery>& controls,
+                        const std::function<bool()>& abandon, const std::function<bool()>& expired);
     ProgramReach ReachOfProgram(const std::vector<std::string>& processNames,
                                 const std::string& application);
     // Starts the program found beside this one, else on PATH, with no shell
@@ -81,6 +104,7 @@ public:
     double pausesAskedSeconds() const { return m_pausesAsked; }
 
     WindowSystem& backend() { return *m_backend; }
+    Controls* controls() { return m_controls.get(); }
 
     static Automation& instance();
     // Takes over the program-wide instance; the previous one is destroyed.
@@ -99,6 +123,7 @@ private:
     bool keyboardFreeForOthers();
 
     std::unique_ptr<WindowSystem> m_backend;
+    std::unique_ptr<Controls> m_controls;
     std::unique_ptr<QSocketNotifier> m_notifier;
     double m_pausesAsked = 0;
     WindowHandle m_awaited = 0; // the window last found or brought to the front
@@ -106,11 +131,15 @@ private:
     bool m_toldUnsupported = false;
 };
 
-// The desktop's automation: the X11 backend on X11 (joined by accessibility on
-// a Wayland session), the Windows one on Windows.
+// The desktop's automation: the X11 backend on X11 and on a Wayland session's
+// Xwayland, the Windows one on Windows; with the controls of the desktop's
+// accessibility (for the native windows of a Wayland session).
 std::unique_ptr<Automation> createDesktopAutomation();
-// Its backend alone (for an Automation of a kind of one's own).
+// Its parts (for an Automation of a kind of one's own).
 std::unique_ptr<WindowSystem> createDesktopWindowSystem();
+std::unique_ptr<Controls> createDesktopControls();
+// Whether this process runs in a Wayland session (whatever Qt platform it uses).
+bool inWaylandSession();
 
 inline WindowHandle FindTopWindow(const QString& windowClass, const QString& title)
 {
@@ -148,25 +177,43 @@ inline bool ActivateByTitle(const QString& title)
 {
     return Automation::instance().ActivateByTitle(title);
 }
-inline bool ReachesControls(WindowHandle w)
+inline ControlledWindow FindControlledWindow(const AccessibleQuery& query)
 {
-    return Automation::instance().ReachesControls(w);
+    return Automation::instance().FindControlledWindow(query);
 }
-inline bool WorkControl(WindowHandle w, const ControlQuery& control)
+inline ControlledWindow FindControlledDialog(ControlledWindow owner, const AccessibleQuery& query)
+{
+    return Automation::instance().FindControlledDialog(owner, query);
+}
+inline ControlledWindow ControlsOf(WindowHandle w, const std::string& role)
+{
+    return Automation::instance().ControlsOf(w, role);
+}
+inline bool IsControlledWindowOpen(ControlledWindow w)
+{
+    return Automation::instance().IsControlledWindowOpen(w);
+}
+inline bool RaiseControlledWindow(ControlledWindow w)
+{
+    return Automation::instance().RaiseControlledWindow(w);
+}
+inline Result WorkControl(ControlledWindow w, const ControlQuery& control)
 {
     return Automation::instance().WorkControl(w, control);
 }
-inline bool FillsFileChooser(WindowHandle chooser)
-{
-    return Automation::instance().FillsFileChooser(chooser);
-}
-inline bool EnterFileName(WindowHandle chooser, const QString& path)
+inline Result EnterFileName(ControlledWindow chooser, const QString& path)
 {
     return Automation::instance().EnterFileName(chooser, path);
 }
-inline int AcceptFileChooser(WindowHandle chooser, const ControlQuery& button)
+inline Result AcceptFileChooser(ControlledWindow chooser, const ControlQuery& button)
 {
     return Automation::instance().AcceptFileChooser(chooser, button);
+}
+inline Result WorkControls(ControlledWindow w, const std::vector<ControlQuery>& controls,
+                           const std::function<bool()>& abandon,
+                           const std::function<bool()>& expired)
+{
+    return Automation::instance().WorkControls(w, controls, abandon, expired);
 }
 inline ProgramReach ReachOfProgram(const std::vector<std::string>& processNames,
                                    const std::string& application)

@@ -2,10 +2,13 @@
 
 #include <QGuiApplication>
 
+#include <cstdlib>
+
 #if defined(_WIN32)
 #include "win32/Win32WindowSystem.h"
 #else
-#include "wayland/WaylandWindowSystem.h"
+#include "atspi/AccessibleControls.h"
+#include "atspi/AtSpi.h"
 #include "x11/X11WindowSystem.h"
 #endif
 
@@ -28,11 +31,38 @@ public:
     bool sendKeys(const std::vector<KeyStroke>&) override { return false; }
 };
 
+#if !defined(_WIN32)
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// One per process: the window system and the controls ask the same one (a
+// compositor's scripting answers one asker per program).
+std::shared_ptr<Compositor> desktopCompositor()
+{
+    static std::weak_ptr<Compositor> shared;
+    std::shared_ptr<Compositor> c = shared.lock();
+    if (!c && inWaylandSession()) {
+        c = compositorFromEnvironment();
+        shared = c;
+    }
+    return c;
+}
+#endif
+
 } // namespace
+
+bool inWaylandSession()
+{
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (display && *display) || (type && std::string(type) == "wayland");
+}
 
 std::unique_ptr<Automation> createDesktopAutomation()
 {
-    return std::make_unique<Automation>(createDesktopWindowSystem());
+    return std::make_unique<Automation>(createDesktopWindowSystem(), createDesktopControls());
 }
 
 std::unique_ptr<WindowSystem> createDesktopWindowSystem()
@@ -41,16 +71,31 @@ std::unique_ptr<WindowSystem> createDesktopWindowSystem()
 #if defined(_WIN32)
     backend = createWin32WindowSystem();
 #else
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        backend = openX11WindowSystem();
-    // On a Wayland session the X server is Xwayland: its windows as on X11,
-    // the session's native windows through accessibility.
-    if (backend && inWaylandSession())
-        backend = openWaylandWindowSystem(std::move(backend));
+    if (onX11())
+        backend = openX11WindowSystem(nullptr, desktopCompositor());
 #endif
     if (!backend)
         backend = std::make_unique<NoWindowSystem>();
     return backend;
+}
+
+std::unique_ptr<Controls> createDesktopControls()
+{
+#if defined(_WIN32)
+    return nullptr;
+#else
+    // On a Wayland session the X server is Xwayland: its windows as on X11,
+    // the session's native windows through accessibility, which is turned on
+    // for the toolkits of programs started from now on, as a screen reader
+    // does (some look only at their start). On X11 only the file choosers of
+    // programs that are on the bus already are reached through it.
+    if (!onX11())
+        return nullptr;
+    const bool wayland = inWaylandSession();
+    if (wayland)
+        atspi::Client::enableForNewPrograms();
+    return openAccessibleControls(wayland, desktopCompositor());
+#endif
 }
 
 } // namespace automation

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace automation {
@@ -23,46 +24,49 @@ enum class WindowClass {
 
 // A look-up by what a program says about its windows rather than by a whole
 // title (which carries a subject and the user's language). Every field is a
-// pattern for the whole value: "*" stands for any run of characters, every
-// other character for itself; an empty pattern takes any value, a missing one
-// included. On X11 the names are WM_CLASS's instance and class and
-// WM_WINDOW_ROLE.
-// A control inside another program's window, as its accessibility tree
-// names it: the role ("push button", "menu item", "menu"), the name (a
-// pattern as below) and the action that works it ("click", "press").
-struct ControlQuery
-{
-    std::string role = {};
-    std::string name = {};
-    std::string action = {};
-};
-
+// pattern for the whole value: "*" stands for any run of characters, "|"
+// separates alternatives, every other character stands for itself; an empty
+// pattern takes any value, a missing one included. On X11 the names are WM_CLASS's instance and
+// class and WM_WINDOW_ROLE.
 struct WindowQuery
 {
     std::string instance = {};
     std::string className = {};
     std::string role = {};
     std::string title = {};
-    // When set, only a dialog transient for (owned by) this window; where
-    // windows are reached through accessibility, a window of the same program.
+    // When set, only a dialog owned by this window: transient for it, or,
+    // where the dialog names no owner, a dialog of the same process.
     WindowHandle owner = 0;
-    // Where other programs' windows are reached through accessibility (the
-    // native windows of a Wayland desktop): the program's accessible name,
-    // the window's accessible role and name (the title must match as well),
-    // and a control the window must hold. Without an application the query
-    // is not asked of accessibility.
-    std::string application = {};
-    std::string accessibleRole = {};
-    std::string accessibleName = {};
-    ControlQuery holds = {};
 };
 
-// Whether text matches a WindowQuery pattern as a whole (an empty pattern
-// matches anything).
-inline bool matchesPattern(std::string_view pattern, std::string_view text)
+// Where a window comes from: its program's process and its title. What other
+// routes to the same window (accessibility, the compositor) know it by.
+struct WindowOrigin
 {
-    if (pattern.empty())
-        return true;
+    std::uint32_t pid = 0;
+    std::string title = {};
+    bool operator==(const WindowOrigin&) const = default;
+};
+
+// The outcome of an operation on another program that may have to be tried
+// again: done, not yet possible (the window or control is not there yet, or
+// greyed), or failed for good.
+struct Result
+{
+    enum class Kind { Done, NotYet, Failed };
+    Kind kind = Kind::Failed;
+    std::string reason = {};
+
+    static Result done() { return {Kind::Done, {}}; }
+    static Result notYet(std::string why) { return {Kind::NotYet, std::move(why)}; }
+    static Result failed(std::string why) { return {Kind::Failed, std::move(why)}; }
+    bool isDone() const { return kind == Kind::Done; }
+    bool isFailed() const { return kind == Kind::Failed; }
+};
+
+// Whether text matches one alternative of a pattern as a whole.
+inline bool matchesAlternative(std::string_view pattern, std::string_view text)
+{
     // Greedy with one back-track point: the last "*" seen.
     std::size_t p = 0, t = 0, star = std::string_view::npos, resume = 0;
     while (t < text.size()) {
@@ -83,13 +87,22 @@ inline bool matchesPattern(std::string_view pattern, std::string_view text)
     return p == pattern.size();
 }
 
-enum class ProgramReach {
-    NotApplicable,   // its windows are not reached through accessibility here
-    NotRunning,      // no such process of this user
-    Reachable,       // on the accessibility bus
-    NoAccessibility, // running, and the session has no accessibility bus
-    Unreached        // running, not on the accessibility bus
-};
+// Whether text matches a WindowQuery pattern as a whole: an empty pattern
+// matches anything; "a|b" matches what either alternative matches (a name
+// that differs between releases of a program, say).
+inline bool matchesPattern(std::string_view pattern, std::string_view text)
+{
+    if (pattern.empty())
+        return true;
+    for (std::size_t from = 0;;) {
+        const std::size_t bar = pattern.find('|', from);
+        if (matchesAlternative(pattern.substr(from, bar - from), text))
+            return true;
+        if (bar == std::string_view::npos)
+            return false;
+        from = bar + 1;
+    }
+}
 
 class WindowSystem
 {
@@ -124,39 +137,11 @@ public:
         return (void)windows, false;
     }
 
-    // Windows reached through their controls (accessibility) rather than by
-    // keys. Such a window needs no focus: nothing is typed.
-    virtual bool reachesControls(WindowHandle window) { return (void)window, false; }
-    // Works the first control in the window, or in a menu open over it, that
-    // the query matches. False when there is none (yet) or it refused.
-    virtual bool workControl(WindowHandle window, const ControlQuery& control)
+    // The window's process and title; nullopt when it has gone or the
+    // window system does not tell.
+    virtual std::optional<WindowOrigin> originOf(WindowHandle window)
     {
-        return (void)window, (void)control, false;
-    }
-    // A file chooser, however it was opened, whose location field and button
-    // can be worked without keys (enterFileName, acceptFileChooser).
-    virtual bool fillsFileChooser(WindowHandle chooser) { return (void)chooser, false; }
-    // Puts the path into a file chooser's location field, exactly; false when
-    // the window shows no such field (yet).
-    virtual bool enterFileName(WindowHandle chooser, const std::string& path)
-    {
-        return (void)chooser, (void)path, false;
-    }
-    // Accepts the file chooser's file with its button (by the query, or the
-    // chooser's default button): 1 when done, 0 when it cannot be done yet
-    // (the button still greyed while the chooser takes the name), -1 when the
-    // window has no such button.
-    virtual int acceptFileChooser(WindowHandle chooser, const ControlQuery& button)
-    {
-        return (void)chooser, (void)button, -1;
-    }
-    // Whether a program (by its processes' names, and the application's
-    // pattern on the accessibility bus) runs where its windows are reached
-    // through accessibility, and whether they can be reached there.
-    virtual ProgramReach programReach(const std::vector<std::string>& processNames,
-                                      const std::string& application)
-    {
-        return (void)processNames, (void)application, ProgramReach::NotApplicable;
+        return (void)window, std::nullopt;
     }
 
     // A file descriptor that becomes readable when the window system has news

@@ -4,6 +4,12 @@ namespace targets {
 
 namespace {
 
+// A button's role as the accessibility bus reports it: "push button" before
+// at-spi2-core 2.53.90, "button" from then on.
+constexpr const char* AnyButton = "push button|button";
+// Evolution's X11 class: "Evolution", from 3.56 "Org.gnome.Evolution".
+constexpr const char* EvolutionClass = "Evolution|Org.gnome.Evolution";
+
 // The programs found by what they say of their windows attach through a GTK
 // file chooser: "/" opens its location field (leaving a list of recent files,
 // where a typed path would be ignored), which takes a moment to take the
@@ -14,29 +20,21 @@ namespace {
 // accessible name instead, and the file chooser opened by the controls the
 // keys stand for.
 MailProgram byClass(ComposeKind kind, std::string name, std::string attachKeys, WindowQuery compose,
-                    std::string programClass, std::vector<ControlQuery> attachControls,
-                    std::vector<std::string> processes)
+                    AccessibleQuery accessibleCompose, std::string programClass,
+                    std::vector<ControlQuery> attachControls, std::vector<std::string> processes)
 {
     MailProgram p{.kind = kind, .name = std::move(name)};
     p.attachKeys = {std::move(attachKeys)};
     p.keysBeforePath = {"/", "{CTRL+A}"};
     p.keysAfterPath = {"~"};
-    p.fileDialog = {.className = std::move(programClass)};
-    p.fileDialog.application = compose.application;
-    p.fileDialog.accessibleRole = FileChooserRole;
     p.compose = std::move(compose);
+    p.fileDialog = {.className = std::move(programClass)};
+    p.accessibleFileDialog = {.application = accessibleCompose.application,
+                              .role = FileChooserRole};
+    p.accessibleCompose = std::move(accessibleCompose);
     p.attachControls = std::move(attachControls);
     p.processNames = std::move(processes);
     return p;
-}
-
-WindowQuery accessible(WindowQuery x11, std::string application, std::string name,
-                       ControlQuery holds = {})
-{
-    x11.application = std::move(application);
-    x11.accessibleName = std::move(name);
-    x11.holds = std::move(holds);
-    return x11;
 }
 
 std::vector<MailProgram> makeRecords()
@@ -67,10 +65,9 @@ std::vector<MailProgram> makeRecords()
 
     MailProgram thunderbird = byClass(
         ComposeKind::Thunderbird, "Thunderbird", "{CTRL+SHIFT+A}",
-        accessible({.instance = "Msgcompose", .className = "thunderbird*"}, "Thunderbird",
-                   "Write: *"),
-        "thunderbird*", {{"push button", "Attach", "press"}, {"menu item", "File(s)*", "click"}},
-        {"thunderbird"});
+        {.instance = "Msgcompose", .className = "thunderbird*"},
+        {.application = "Thunderbird", .name = "Write: *"}, "thunderbird*",
+        {{AnyButton, "Attach", "press"}, {"menu item", "File(s)*", "click"}}, {"thunderbird"});
     // Gecko looks at the desktop's accessibility switch only as it starts.
     thunderbird.unreachedAdvice =
         "Thunderbird is running, but it was started before this desktop's accessibility "
@@ -80,14 +77,15 @@ std::vector<MailProgram> makeRecords()
     all.push_back(std::move(thunderbird));
     // Evolution's compose window is titled with the subject alone: it is the
     // window that holds the command to attach a file.
-    all.push_back(byClass(ComposeKind::Evolution, "Evolution", "{CTRL+M}",
-                          accessible({.className = "Evolution", .role = "EMsgComposer*"},
-                                     "evolution", "", {"menu item", "Attachment*"}),
-                          "Evolution", {{"menu item", "Attachment*", "click"}}, {"evolution"}));
+    all.push_back(byClass(
+        ComposeKind::Evolution, "Evolution", "{CTRL+M}",
+        {.className = EvolutionClass, .role = "EMsgComposer*"},
+        {.application = "evolution|org.gnome.Evolution", .holds = {"menu item", "Attachment*"}},
+        EvolutionClass, {{"menu item", "Attachment*", "click"}}, {"evolution"}));
     all.push_back(byClass(ComposeKind::ClawsMail, "Claws Mail", "{CTRL+M}",
-                          accessible({.className = "Claws-mail", .role = "compose"}, "claws-mail",
-                                     "* - Compose message*"),
-                          "Claws-mail", {{"push button", "Attach", "click"}}, {"claws-mail"}));
+                          {.className = "Claws-mail", .role = "compose"},
+                          {.application = "claws-mail", .name = "* - Compose message*"},
+                          "Claws-mail", {{AnyButton, "Attach", "click"}}, {"claws-mail"}));
     return all;
 }
 
@@ -99,7 +97,7 @@ const char* const NoAccessibilityAdvice =
     "Install it (Debian package at-spi2-core), log in again, then press \"Attach Voice\" again.";
 
 const char* const FileChooserRole = "file chooser";
-const ControlQuery FileChooserAccept = {"push button", "Open", "click"};
+const ControlQuery FileChooserAccept = {AnyButton, "Open", "click"};
 
 const std::vector<MailProgram>& mailPrograms()
 {

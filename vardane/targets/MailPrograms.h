@@ -7,13 +7,14 @@
 // Adding a program is one record here (and its suite); the wizard, its
 // advice, the tests and the benchmarks all read these records.
 
-#include "WindowSystem.h"
+#include "Controls.h"
 
 #include <string>
 #include <vector>
 
 namespace targets {
 
+using automation::AccessibleQuery;
 using automation::ControlQuery;
 using automation::WindowQuery;
 
@@ -46,11 +47,13 @@ struct MailProgram
     // Half a second before the success notices.
     bool pauseBeforeNotices = false;
 
-    // For the kinds without a title to look for: the compose window, on X11
-    // and through accessibility; its file dialog (owned by the compose window
-    // when looked for).
+    // For the kinds without a title to look for: the compose window and its
+    // file dialog (owned by the compose window when looked for), as the window
+    // system shows them and as the program puts them on the accessibility bus.
     WindowQuery compose = {};
     WindowQuery fileDialog = {};
+    AccessibleQuery accessibleCompose = {};
+    AccessibleQuery accessibleFileDialog = {};
     // Where the compose window is reached through its controls instead of
     // keys: the controls that open its file chooser, in order.
     std::vector<ControlQuery> attachControls = {};

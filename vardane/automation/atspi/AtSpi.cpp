@@ -247,14 +247,18 @@ QString Client::text(const Object& o)
         .toString();
 }
 
-std::optional<Object> Client::windowOf(std::uint32_t pid, const QString& role, const QString& name)
+std::optional<Object> Client::windowOf(std::uint32_t pid, const QString& role, const QString& name,
+                                       Object* application)
 {
     for (const Object& app : applications()) {
         if (processOf(app.service) != pid)
             continue;
         for (const Object& top : children(app))
-            if (this->role(top) == role && this->name(top) == name)
+            if (this->role(top) == role && this->name(top) == name) {
+                if (application)
+                    *application = app;
                 return top;
+            }
     }
     return std::nullopt;
 }

@@ -8,7 +8,7 @@
 // connection keeps answering. Calls are short and bounded: a program that
 // does not answer costs at most CallLimitMs.
 
-#include "../WindowSystem.h"
+#include "../Controls.h"
 
 #include <QDBusConnection>
 #include <QString>
@@ -84,8 +84,10 @@ public:
     QString text(const Object& o);
 
     // A program's top-level window of the given role and name, the program
-    // known by its process (this user's programs on the bus).
-    std::optional<Object> windowOf(std::uint32_t pid, const QString& role, const QString& name);
+    // known by its process (this user's programs on the bus); its program's
+    // object goes to `application` when given.
+    std::optional<Object> windowOf(std::uint32_t pid, const QString& role, const QString& name,
+                                   Object* application = nullptr);
 
     // A file chooser's controls. enterFileName sets the path as the text of
     // its location field and reads it back; a chooser showing no such field

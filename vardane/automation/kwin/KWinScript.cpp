@@ -85,7 +85,7 @@ QString Scripting::run(const QString& body)
     const QString script =
         QStringLiteral("(function () {\nfunction report(text) { callDBus(%1, %2, "
                        "\"org.tindrel.KWinReports\", \"report\", %3, String(text)); }\n"
-                       "try {\n%4\n} catch (e) { report(\"\"); }\n})();\n")
+                       "try {\n%4\n} catch (e) { report(\"!\" + e); }\n})();\n")
             .arg(quoted(QDBusConnection::sessionBus().baseService()), quoted(ReportPath),
                  quoted(token), body);
     if (!file.open() || file.write(script.toUtf8()) < 0 || !file.flush())
@@ -112,7 +112,17 @@ QString Scripting::run(const QString& body)
     }
     callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
              QStringLiteral("unloadScript"), {token});
-    return m_reports->arrived ? m_reports->text : QString();
+    if (!m_reports->arrived) {
+        qWarning("KWin did not run a script of ours (no report within %d ms)", ReportLimitMs);
+        return {};
+    }
+    // A script that failed (a scripting interface of another KWin release)
+    // reports its error: said, never taken for an empty answer.
+    if (m_reports->text.startsWith(QLatin1Char('!'))) {
+        qWarning("KWin's scripting failed: %s", qUtf8Printable(m_reports->text.mid(1)));
+        return {};
+    }
+    return m_reports->text;
 }
 
 QList<Window> Scripting::stackingOrder()
@@ -139,15 +149,22 @@ QList<Window> Scripting::stackingOrder()
 bool Scripting::activate(std::uint32_t pid, const QString& caption)
 {
     const QString text =
-        run(QStringLiteral("var all = workspace.clientList();\n"
+        run(QStringLiteral("var all = workspace.windowList ? workspace.windowList() "
+                           ": workspace.clientList();\n"
                            "var caption = %2;\n"
                            "for (var i = 0; i < all.length; ++i) {\n"
                            "    var c = all[i];\n"
                            "    if (c.pid == %1 && (c.caption == caption || "
                            "c.caption.indexOf(caption + \" <\") == 0)) {\n"
                            "        c.minimized = false;\n"
-                           "        workspace.activeClient = c;\n"
-                           "        report(workspace.activeClient == c ? \"1\" : \"0\");\n"
+                           // KWin 6: activeWindow; KWin 5: activeClient.
+                           "        if (\"activeWindow\" in workspace) {\n"
+                           "            workspace.activeWindow = c;\n"
+                           "            report(workspace.activeWindow == c ? \"1\" : \"0\");\n"
+                           "        } else {\n"
+                           "            workspace.activeClient = c;\n"
+                           "            report(workspace.activeClient == c ? \"1\" : \"0\");\n"
+                           "        }\n"
                            "        return;\n"
                            "    }\n"
                            "}\n"

@@ -190,7 +190,23 @@ bool ScriptedWindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
     return m_programHasKeyboard && !windows.empty();
 }
 
-ScriptedAutomation::ScriptedAutomation() : Automation(std::make_unique<ScriptedWindowSystem>()) {}
+std::optional<WindowOrigin> ScriptedWindowSystem::originOf(WindowHandle id)
+{
+    const Window* w = window(id);
+    if (!w || !w->pid)
+        return std::nullopt;
+    return WindowOrigin{w->pid, w->title};
+}
+
+ScriptedAutomation::ScriptedAutomation()
+    : Automation(std::make_unique<ScriptedWindowSystem>(), std::make_unique<ScriptedControls>())
+{
+}
+
+ScriptedControls& ScriptedAutomation::controlsWorld()
+{
+    return static_cast<ScriptedControls&>(*controls());
+}
 
 ScriptedWindowSystem& ScriptedAutomation::world()
 {

@@ -7,6 +7,7 @@
 // instead of being shown or started.
 
 #include "../Automation.h"
+#include "ScriptedControls.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,7 @@ public:
         bool acceptsFront = true; // bringToFront fails while false
         WindowHandle owner = 0;   // a dialog's owner gets the front back when it closes
         std::string instance, className, role; // what a WindowQuery asks about
+        std::uint32_t pid = 0;                 // its program's process, when known
         std::vector<KeyStroke> received;
         std::function<void(const KeyStroke&)> onKey;
     };
@@ -66,6 +68,7 @@ public:
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
     bool keyboardIn(const std::vector<WindowHandle>& windows) override;
+    std::optional<WindowOrigin> originOf(WindowHandle window) override;
 
 private:
     std::map<WindowHandle, Window> m_windows; // ordered by id; a later window is above
@@ -81,6 +84,8 @@ public:
     ScriptedAutomation();
 
     ScriptedWindowSystem& world();
+    // The windows reached through their controls.
+    ScriptedControls& controlsWorld();
 
     // Installs a fresh scripted automation as the program's, and returns it.
     static ScriptedAutomation& installNew();

@@ -1,11 +1,7 @@
 #include "X11WindowSystem.h"
 
-// Before Xlib, whose macros clash with Qt's names.
-#include "../atspi/AtSpi.h"
-
 #include "X11Connection.h"
 #include "X11Keyboard.h"
-#include "../sway/SwayIpc.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -13,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <tuple>
 
 #include <sys/epoll.h>
@@ -35,8 +30,9 @@ constexpr long ActivationFromPager = 2;
 class X11WindowSystem final : public WindowSystem
 {
 public:
-    explicit X11WindowSystem(std::unique_ptr<Connection> connection)
-        : m_x(std::move(connection)), m_display(m_x->display()), m_keyboard(m_display)
+    X11WindowSystem(std::unique_ptr<Connection> connection, std::shared_ptr<Compositor> compositor)
+        : m_x(std::move(connection)), m_display(m_x->display()), m_keyboard(m_display),
+          m_compositor(std::move(compositor))
     {
         // The event source is readable when the server has sent something or
         // when news has been read already (see handleQueued): one descriptor
@@ -80,12 +76,7 @@ public:
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
     bool keyboardIn(const std::vector<WindowHandle>& windows) override;
-    bool fillsFileChooser(WindowHandle chooser) override
-    {
-        return accessibleChooser(chooser).has_value();
-    }
-    bool enterFileName(WindowHandle chooser, const std::string& path) override;
-    int acceptFileChooser(WindowHandle chooser, const ControlQuery& button) override;
+    std::optional<WindowOrigin> originOf(WindowHandle window) override;
 
     int eventSource() const override { return m_source >= 0 ? m_source : m_x->fd(); }
     void drainEvents() override
@@ -111,7 +102,6 @@ private:
     void sendActivationMessage(Window w);
     void handle(const XEvent& event);
     void handleQueued();
-    std::optional<atspi::Object> accessibleChooser(WindowHandle id);
 
     // Answers are kept until the server next reports a change. Every change
     // that can alter an answer arrives as an event: the root's children and
@@ -141,21 +131,15 @@ private:
     std::unique_ptr<Connection> m_x;
     Display* m_display;
     x11::Keyboard m_keyboard;
-    // On sway's X server: sway itself, which focuses windows when asked.
-    std::unique_ptr<sway::Ipc> m_sway = sway::Ipc::fromEnvironment();
+    // The compositor of a Wayland session, where it must be asked itself to
+    // focus an X11 window (sway).
+    std::shared_ptr<Compositor> m_compositor;
     std::uint64_t m_generation = 1; // counts the events received
     std::map<std::pair<WindowClass, std::string>, FoundMemo> m_found;
     std::map<std::tuple<std::string, std::string, std::string, std::string, WindowHandle>,
              FoundMemo>
         m_foundByQuery;
     std::map<Window, StateMemo> m_states;
-    // The desktop's accessibility bus, where the programs on it offer their
-    // file choosers' controls (asked for once).
-    std::unique_ptr<atspi::Client> m_accessibility;
-    bool m_accessibilityTried = false;
-    using ChooserKey = std::tuple<Window, std::uint32_t, std::string>; // window, process, title
-    std::map<ChooserKey, atspi::Object> m_choosers;
-    std::set<atspi::Object> m_locationShown;
     int m_wake = -1;   // eventfd: raised when news was read during a call
     int m_source = -1; // epoll over the connection and m_wake
 };
@@ -255,10 +239,8 @@ void X11WindowSystem::sendActivationMessage(Window w)
     XSendEvent(m_display, m_x->root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);
     XFlush(m_display);
-    // sway only marks the window urgent on that request; its own command
-    // focuses it (an X11 window is known to sway by its id).
-    if (m_sway)
-        m_sway->run("[id=" + std::to_string(w) + "] focus");
+    if (m_compositor)
+        m_compositor->raiseX11Window(w);
 }
 
 void X11WindowSystem::requestActivation(Window w, bool windowManager)
@@ -370,8 +352,19 @@ bool X11WindowSystem::matches(Window w, const WindowQuery& query) const
     }
     if (query.owner != 0) {
         const auto owner = m_x->longs(w, XA_WM_TRANSIENT_FOR, XA_WINDOW);
-        if (owner.empty() || owner[0] != query.owner)
+        if (owner.empty()) {
+            // A dialog that names no owner (some toolkits' releases leave
+            // WM_TRANSIENT_FOR off): one of the owner's process.
+            const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
+            const auto pid = m_x->longs(w, pidAtom, XA_CARDINAL);
+            const auto ownerPid =
+                m_x->longs(static_cast<Window>(query.owner), pidAtom, XA_CARDINAL);
+            if (w == query.owner || !isDialog(w) || pid.empty() || ownerPid.empty() ||
+                pid[0] != ownerPid[0])
+                return false;
+        } else if (owner[0] != query.owner) {
             return false;
+        }
     }
     return isReal(w);
 }
@@ -475,48 +468,16 @@ int X11WindowSystem::isWindowShown(WindowHandle id)
     return state(static_cast<Window>(id)).shown;
 }
 
-// A file chooser window's own accessible object, when its program is on the
-// accessibility bus (GTK programs are wherever the desktop runs one;
-// Thunderbird when accessibility was on as it started): its window of that
-// role and title, in the window's process.
-std::optional<atspi::Object> X11WindowSystem::accessibleChooser(WindowHandle id)
+std::optional<WindowOrigin> X11WindowSystem::originOf(WindowHandle id)
 {
     const Window w = static_cast<Window>(id);
-    if (!m_accessibilityTried) {
-        m_accessibilityTried = true;
-        m_accessibility = atspi::Client::open();
-    }
-    if (!m_accessibility || !exists(w))
+    if (!exists(w))
         return std::nullopt;
     const auto pid = m_x->longs(w, XInternAtom(m_display, "_NET_WM_PID", False), XA_CARDINAL);
     const auto title = m_x->title(w);
     if (pid.empty() || !pid.front() || !title)
         return std::nullopt;
-    // A window id is handed out again once its window has gone, to another
-    // program too: what was found for it holds only for the same process and title.
-    const ChooserKey key{w, static_cast<std::uint32_t>(pid.front()), *title};
-    std::erase_if(m_choosers,
-                  [&](const auto& c) { return std::get<0>(c.first) == w && c.first != key; });
-    if (const auto it = m_choosers.find(key); it != m_choosers.end())
-        return it->second;
-    const auto chooser = m_accessibility->windowOf(std::get<1>(key), QStringLiteral("file chooser"),
-                                                   QString::fromStdString(*title));
-    if (chooser)
-        m_choosers.emplace(key, *chooser);
-    return chooser;
-}
-
-bool X11WindowSystem::enterFileName(WindowHandle chooser, const std::string& path)
-{
-    const auto c = accessibleChooser(chooser);
-    return c && m_accessibility->enterFileName(*c, QString::fromStdString(path),
-                                               m_locationShown.insert(*c).second);
-}
-
-int X11WindowSystem::acceptFileChooser(WindowHandle chooser, const ControlQuery& button)
-{
-    const auto c = accessibleChooser(chooser);
-    return c ? m_accessibility->acceptFileChooser(*c, button) : -1;
+    return WindowOrigin{static_cast<std::uint32_t>(pid.front()), *title};
 }
 
 int X11WindowSystem::isMinimized(WindowHandle id)
@@ -609,12 +570,13 @@ bool X11WindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
 
 } // namespace
 
-std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display)
+std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display,
+                                                  std::shared_ptr<Compositor> compositor)
 {
     auto connection = Connection::open(display);
     if (!connection)
         return nullptr;
-    return std::make_unique<X11WindowSystem>(std::move(connection));
+    return std::make_unique<X11WindowSystem>(std::move(connection), std::move(compositor));
 }
 
 } // namespace automation

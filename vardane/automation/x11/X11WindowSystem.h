@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../Compositor.h"
 #include "../WindowSystem.h"
 
 #include <chrono>
@@ -23,7 +24,9 @@ inline constexpr std::chrono::milliseconds FocusLandingLimit{1000};
 inline constexpr std::chrono::milliseconds FocusLandingPoll{5};
 
 // Opens a connection of its own to the X server named by display (nullptr:
-// $DISPLAY). Returns nullptr when the server cannot be reached.
-std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display = nullptr);
+// $DISPLAY). Returns nullptr when the server cannot be reached. On a Wayland
+// session's X server, the compositor is asked as well to focus a window.
+std::unique_ptr<WindowSystem> openX11WindowSystem(const char* display = nullptr,
+                                                  std::shared_ptr<Compositor> compositor = {});
 
 } // namespace automation

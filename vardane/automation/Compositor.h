@@ -1,0 +1,33 @@
+#pragma once
+
+// What a Wayland compositor tells and does for other programs, where it lets
+// them: the order in which its windows were last in front, and bringing one
+// to the front. sway (its IPC) and KWin (its scripting) do; GNOME does
+// neither, and has no implementation here.
+
+#include "WindowSystem.h"
+
+#include <memory>
+#include <vector>
+
+namespace automation {
+
+class Compositor
+{
+public:
+    virtual ~Compositor() = default;
+
+    // Its windows, the one last in front first; empty when it does not tell.
+    virtual std::vector<WindowOrigin> recentFirst() = 0;
+    // Brings the window of that process and title to the front (restoring it
+    // when minimised); false when it did not.
+    virtual bool raise(const WindowOrigin& window) = 0;
+    // Focuses an X11 window of its X server by its id, where the compositor
+    // leaves X11 programs' own requests unanswered (sway).
+    virtual bool raiseX11Window(WindowHandle window) { return (void)window, false; }
+};
+
+// The session's compositor, when it is one that answers; nullptr otherwise.
+std::unique_ptr<Compositor> compositorFromEnvironment();
+
+} // namespace automation

@@ -1,0 +1,99 @@
+#pragma once
+
+// Other programs' windows reached through their controls rather than by keys:
+// the desktop's accessibility (the native windows of a Wayland desktop, and
+// the file choosers of X11 programs that are on its bus). Such a window needs
+// no focus: nothing is typed, so nothing can land in another window. Plain
+// C++, like WindowSystem.
+
+#include "WindowSystem.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace automation {
+
+// A window reached through its controls; 0 means none. Handles of their own,
+// not window-system ids.
+using ControlledWindow = std::uint64_t;
+
+// A control inside another program's window, as its accessibility tree
+// names it: the role ("push button", "menu item", "menu"), the name and the
+// action that works it ("click", "press"). Role and name are patterns as in
+// WindowQuery.
+struct ControlQuery
+{
+    std::string role = {};
+    std::string name = {};
+    std::string action = {};
+};
+
+// A window by what its program puts on the accessibility bus. All patterns:
+// the program's accessible name, the window's role ("frame" when empty) and
+// name (which `title` must match as well: a caller narrows a program's
+// pattern with one of its own), and a control the window must hold.
+struct AccessibleQuery
+{
+    std::string application = {};
+    std::string role = {};
+    std::string name = {};
+    std::string title = {};
+    ControlQuery holds = {};
+    bool empty() const { return application.empty(); }
+};
+
+enum class ProgramReach {
+    NotApplicable,   // windows are not reached through their controls here
+    NotRunning,      // no such process of this user
+    Reachable,       // on the accessibility bus
+    NoAccessibility, // running, and the session has no accessibility bus
+    Unreached        // running, not on the accessibility bus
+};
+
+class Controls
+{
+public:
+    virtual ~Controls() = default;
+
+    // Whether the session's own (native) windows are found here; otherwise
+    // only the windows of programs the window system shows are reached, by
+    // windowOf.
+    virtual bool findsNativeWindows() const = 0;
+    // Among the windows the query matches, the one the user had in front
+    // last; 0 when none.
+    virtual ControlledWindow findWindow(const AccessibleQuery& query) = 0;
+    // A window of the same program as owner (its dialogs) that the query
+    // matches (the application is owner's); 0 when none.
+    virtual ControlledWindow findDialog(ControlledWindow owner, const AccessibleQuery& query) = 0;
+    // The window of that role with exactly that process and title: the same
+    // window as one the window system shows; 0 when its program is not on
+    // the bus.
+    virtual ControlledWindow windowOf(const WindowOrigin& origin, const std::string& role) = 0;
+    // Its process and title.
+    virtual std::optional<WindowOrigin> originOf(ControlledWindow window) = 0;
+    // Whether it is still open.
+    virtual bool isOpen(ControlledWindow window) = 0;
+    // Brings it to the front where the compositor lets a program do that
+    // (restoring it when minimised); false where it did not.
+    virtual bool raise(ControlledWindow window) = 0;
+
+    // Works the first control in the window, or in a menu open over it, that
+    // the query matches; not yet when there is none (yet).
+    virtual Result workControl(ControlledWindow window, const ControlQuery& control) = 0;
+    // Puts the path into a file chooser's location field, exactly, and reads
+    // it back; not yet when the window shows no such field (yet).
+    virtual Result enterFileName(ControlledWindow chooser, const std::string& path) = 0;
+    // Accepts the chooser's file with its button (by the query, or the
+    // chooser's default button): not yet while that button is greyed (the
+    // chooser has not taken the name in yet); failed when there is none.
+    virtual Result acceptFileChooser(ControlledWindow chooser, const ControlQuery& button) = 0;
+
+    // Whether a program (by its processes' names, and its accessible name)
+    // runs, and whether it can be reached here.
+    virtual ProgramReach programReach(const std::vector<std::string>& processNames,
+                                      const std::string& application) = 0;
+};
+
+} // namespace automation

@@ -1,0 +1,301 @@
+#include "AccessibleControls.h"
+
+#include "AtSpi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include <map>
+#include <set>
+
+namespace automation {
+
+namespace {
+
+using atspi::Object;
+using atspi::Route;
+
+struct Frame
+{
+    Object app;
+    Object frame;
+    std::uint32_t pid = 0;
+};
+
+struct Candidate
+{
+    ControlledWindow handle;
+    bool active;
+    std::string title;
+    std::uint32_t pid;
+};
+
+bool matches(const std::string& pattern, const QString& text)
+{
+    return matchesPattern(pattern, text.toStdString());
+}
+
+bool wants(const ControlQuery& c)
+{
+    return !c.role.empty() || !c.name.empty();
+}
+
+// Processes of this user whose program name is one of names.
+std::set<std::string> runningPrograms(const std::set<std::string>& names)
+{
+    std::set<std::string> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool number = false;
+        entry.toUInt(&number);
+        if (!number)
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry));
+        if (!comm.open(QIODevice::ReadOnly))
+            continue;
+        const std::string name = comm.readAll().trimmed().toStdString();
+        if (names.count(name) && QFileInfo(comm).ownerId() == ::getuid())
+            found.insert(name);
+    }
+    return found;
+}
+
+class AccessibleControls : public Controls
+{
+public:
+    AccessibleControls(bool nativeWindows, std::shared_ptr<Compositor> compositor)
+        : m_native(nativeWindows), m_compositor(std::move(compositor))
+    {
+    }
+
+    bool findsNativeWindows() const override { return m_native; }
+
+    ControlledWindow findWindow(const AccessibleQuery& q) override
+    {
+        if (!m_native || q.empty() || !client())
+            return 0;
+        std::vector<Candidate> found;
+        for (const Object& app : m_client->applications()) {
+            // Not this program itself (it is on the bus too, and would have
+            // to answer while it waits for the answer).
+            const std::uint32_t pid = m_client->processOf(app.service);
+            if (pid == m_self || !matches(q.application, m_client->name(app)))
+                continue;
+            for (const Object& top : m_client->children(app))
+                consider(q, {app, top, pid}, found);
+        }
+        return frontmost(found);
+    }
+
+    ControlledWindow findDialog(ControlledWindow ownerHandle, const AccessibleQuery& q) override
+    {
+        const Frame* owner = frame(ownerHandle);
+        if (!owner || !client())
+            return 0;
+        std::vector<Candidate> found;
+        for (const Object& top : m_client->children(owner->app))
+            if (top != owner->frame)
+                consider(q, {owner->app, top, owner->pid}, found);
+        return frontmost(found);
+    }
+
+    ControlledWindow windowOf(const WindowOrigin& origin, const std::string& role) override
+    {
+        if (!origin.pid || !client())
+            return 0;
+        Object app;
+        const auto top = m_client->windowOf(origin.pid, QString::fromStdString(role),
+                                            QString::fromStdString(origin.title), &app);
+        return top ? handleFor({app, *top, origin.pid}) : 0;
+    }
+
+    std::optional<WindowOrigin> originOf(ControlledWindow w) override
+    {
+        const Frame* f = frame(w);
+        if (!f || !client())
+            return std::nullopt;
+        return WindowOrigin{f->pid, m_client->name(f->frame).toStdString()};
+    }
+
+    bool isOpen(ControlledWindow w) override
+    {
+        const Frame* f = frame(w);
+        return f && client() && m_client->children(f->app).contains(f->frame);
+    }
+
+    bool raise(ControlledWindow w) override
+    {
+        const auto origin = originOf(w);
+        return origin && m_compositor && m_compositor->raise(*origin);
+    }
+
+    Result workControl(ControlledWindow w, const ControlQuery& c) override
+    {
+        const Frame* f = frame(w);
+        if (!f || !client())
+            return Result::failed("the window is not on the accessibility bus");
+        const QString action = QString::fromStdString(c.action);
+        const auto test = [&](const Object& o, const QString& role) {
+            return matches(c.role, role) && matches(c.name, m_client->name(o)) &&
+                   m_client->actions(o).contains(action);
+        };
+        auto found = m_client->find(f->frame, test);
+        // A menu can also be a window of its own beside the one that opened it.
+        for (const Object& top : m_client->children(f->app)) {
+            if (found)
+                break;
+            const QString role = m_client->role(top);
+            if (top != f->frame && (role == QLatin1String("window") || role.startsWith("menu")))
+                found = m_client->find(top, test);
+        }
+        if (!found)
+            return Result::notYet("no control \"" + c.name + "\" (yet)");
+        // On the bus: the program answers the action first and may then run
+        // a dialog that holds its bus connection until it closes.
+        return m_client->doAction(*found, action, Route::Bus)
+                   ? Result::done()
+                   : Result::notYet("the control \"" + c.name + "\" refused");
+    }
+
+    Result enterFileName(ControlledWindow chooser, const std::string& path) override
+    {
+        const Frame* f = frame(chooser);
+        if (!f || !client())
+            return Result::failed("the file chooser is not on the accessibility bus");
+        // Its command that shows the location field is asked once only:
+        // asked again it may hide the field.
+        return m_client->enterFileName(f->frame, QString::fromStdString(path),
+                                       m_locationShown.insert(chooser).second)
+                   ? Result::done()
+                   : Result::notYet("the file chooser shows no location field (yet)");
+    }
+
+    Result acceptFileChooser(ControlledWindow chooser, const ControlQuery& button) override
+    {
+        const Frame* f = frame(chooser);
+        if (!f || !client())
+            return Result::failed("the file chooser is not on the accessibility bus");
+        switch (m_client->acceptFileChooser(f->frame, button)) {
+        case 1:
+            return Result::done();
+        case 0:
+            return Result::notYet("its button is greyed");
+        default:
+            return Result::failed("the file chooser has no button to take the file");
+        }
+    }
+
+    ProgramReach programReach(const std::vector<std::string>& processNames,
+                              const std::string& application) override
+    {
+        if (!m_native)
+            return ProgramReach::NotApplicable;
+        if (runningPrograms({processNames.begin(), processNames.end()}).empty())
+            return ProgramReach::NotRunning;
+        if (!client())
+            return ProgramReach::NoAccessibility;
+        for (const Object& app : m_client->applications())
+            if (m_client->processOf(app.service) != m_self &&
+                matches(application, m_client->name(app)))
+                return ProgramReach::Reachable;
+        return ProgramReach::Unreached;
+    }
+
+private:
+    atspi::Client* client()
+    {
+        if (!m_client && !m_clientTried) {
+            m_clientTried = true;
+            m_client = atspi::Client::open();
+        }
+        return m_client.get();
+    }
+
+    const Frame* frame(ControlledWindow w) const
+    {
+        const auto it = m_frames.find(w);
+        return it == m_frames.end() ? nullptr : &it->second;
+    }
+
+    ControlledWindow handleFor(const Frame& f)
+    {
+        const auto it = m_handles.find(f.frame);
+        if (it != m_handles.end())
+            return it->second;
+        const ControlledWindow h = ++m_serial;
+        m_handles.emplace(f.frame, h);
+        m_frames.emplace(h, f);
+        return h;
+    }
+
+    // Remembered once found (a window being built may not hold it yet).
+    bool holds(const Object& window, const ControlQuery& c)
+    {
+        if (m_holding.count(window))
+            return true;
+        const bool found =
+            m_client
+                ->find(window,
+                       [&](const Object& o, const QString& role) {
+                           return matches(c.role, role) && matches(c.name, m_client->name(o));
+                       })
+                .has_value();
+        if (found)
+            m_holding.insert(window);
+        return found;
+    }
+
+    void consider(const AccessibleQuery& q, const Frame& f, std::vector<Candidate>& found)
+    {
+        const std::string role = q.role.empty() ? "frame" : q.role;
+        if (!matches(role, m_client->role(f.frame)))
+            return;
+        const QString title = m_client->name(f.frame);
+        if (!matches(q.title, title) || !matches(q.name, title) ||
+            (wants(q.holds) && !holds(f.frame, q.holds)))
+            return;
+        found.push_back(
+            {handleFor(f), m_client->has(f.frame, atspi::Active), title.toStdString(), f.pid});
+    }
+
+    // The one the user had in front last: the active one, else the one the
+    // compositor says had the focus (or was stacked) last, else the newest.
+    ControlledWindow frontmost(const std::vector<Candidate>& found)
+    {
+        if (found.empty())
+            return 0;
+        for (const Candidate& c : found)
+            if (c.active)
+                return c.handle;
+        if (found.size() > 1 && m_compositor)
+            for (const WindowOrigin& w : m_compositor->recentFirst())
+                for (const Candidate& c : found)
+                    if (c.pid == w.pid && c.title == w.title)
+                        return c.handle;
+        return found.back().handle;
+    }
+
+    const bool m_native;
+    std::shared_ptr<Compositor> m_compositor;
+    std::unique_ptr<atspi::Client> m_client;
+    bool m_clientTried = false;
+    std::map<Object, ControlledWindow> m_handles;
+    std::map<ControlledWindow, Frame> m_frames;
+    std::set<Object> m_holding;
+    std::set<ControlledWindow> m_locationShown;
+    const std::uint32_t m_self = static_cast<std::uint32_t>(::getpid());
+    ControlledWindow m_serial = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Controls> openAccessibleControls(bool nativeWindows,
+                                                 std::shared_ptr<Compositor> compositor)
+{
+    return std::make_unique<AccessibleControls>(nativeWindows, std::move(compositor));
+}
+
+} // namespace automation
