@@ -3,9 +3,11 @@
 # offscreen and real-X11 suites through CTest (the X11 ones start their own
 # Xvfb display and openbox window manager). Then builds everything again with
 # AddressSanitizer + UndefinedBehaviorSanitizer and runs the same suites
-# there; any sanitizer report fails the run.
+# there; any sanitizer report fails the run. Last, as root, the Debian 13 pass
+# (scripts/debian13.sh): the same tree built and its session suites run on
+# Debian 13 in a chroot.
 #
-# SKIP_SANITIZERS=1 runs the plain build only.
+# SKIP_SANITIZERS=1 leaves out the sanitizer pass, SKIP_DEBIAN13=1 the Debian 13 pass.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -30,4 +32,20 @@ if [ "${SKIP_SANITIZERS:-0}" != 1 ]; then
     # programs, and the wizard's side of them runs here in tst_attach.
     ctest --test-dir "$asan_build" --output-on-failure -j "$jobs" --timeout 1800 -LE "wine|mail"
     echo "Sanitizer build and tests took $(( $(date +%s) - started )) s"
+fi
+
+host_release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+if [ "${SKIP_DEBIAN13:-0}" != 1 ] && [ "$host_release" != trixie ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+        started=$(date +%s)
+        # The road, the KDE Plasma and sway sessions, and every e-mail program
+        # suite on X11 and on the three compositors. GNOME 48 places the
+        # wizard's main window itself (it centres it), which tst_wayland_gnome
+        # does not take yet: it is left out of this pass.
+        TRIXIE_TESTS='^(tst_road.*|tst_wayland_(kde|sway)|tst_mail_.*)$' \
+            bash "$root/scripts/debian13.sh"
+        echo "Debian 13 pass took $(( $(date +%s) - started )) s"
+    else
+        echo "The Debian 13 pass needs root (debootstrap, mounts); left out (SKIP_DEBIAN13=1 to silence)"
+    fi
 fi
