@@ -91,66 +91,68 @@ void Form1::StartRecording()
             .arg(title);
     };
 
+    const auto notClosed = [](const QString& title) {
+        return QStringLiteral("The sound recorder did not respond: its window \"%1\" did not "
+                              "close in time.\n\nClose the sound recorder and try again.")
+            .arg(title);
+    };
+    const auto typing = [](std::initializer_list<const char*> keys) {
+        return [keys] {
+            for (const char* k : keys)
+                SendKeystrokes(QString::fromLatin1(k));
+        };
+    };
+
     WindowHandle recorder = 0;
     int front = 0;
-    WindowHandle properties = 0;
-    WindowHandle selection = 0;
-    int shown = 0;
     // Every wait ends early once the instructions are up (a second press of
     // the menu item got there first). The first look at Form2 creates it.
     const auto instructionsUp = [] { return form2().isVisible(); };
+    const auto find = [](const QString& windowClass, const QString& title) {
+        return [=] { return FindTopWindow(windowClass, title); };
+    };
+    const auto there = [](const std::function<WindowHandle()>& look) {
+        return [=] { return look() != 0; };
+    };
+    const auto gone = [](const std::function<WindowHandle()>& look) {
+        return [=] { return look() == 0; };
+    };
+    const auto mainWindow = find(QString(), RecorderTitle);
+    const auto properties = find(DialogClass, PropertiesTitle);
+    const auto selection = find(DialogClass, SelectionTitle);
 
-    // Open the recorder's properties dialog.
+    // The recorder in front.
     if (Until([&] { return front == 1; },
               [&] {
-                  recorder = FindTopWindow(QString(), RecorderTitle);
-                  if (recorder) {
+                  recorder = mainWindow();
+                  if (recorder)
                       front = BringToFront(recorder);
-                      SendKeystrokes(QStringLiteral("%F"));
-                      SendKeystrokes(QStringLiteral("P"));
-                  }
               },
               instructionsUp) == WaitEnd::TimeUp)
         return GiveUp(notAppeared(RecorderTitle));
 
-    // Open the format conversion.
-    if (Until([&] { return properties != 0; },
-              [&] {
-                  properties = FindTopWindow(DialogClass, PropertiesTitle);
-                  if (properties)
-                      SendKeystrokes(QStringLiteral("%C"));
-              },
-              instructionsUp) == WaitEnd::TimeUp)
+    // Its properties dialog, from its menu.
+    if (TypeInto(mainWindow, typing({"%F", "P"}), there(properties), instructionsUp) ==
+        WaitEnd::TimeUp)
         return GiveUp(notAppeared(PropertiesTitle));
 
-    // Choose the compressed format.
-    if (Until([&] { return selection != 0; },
-              [&] {
-                  selection = FindTopWindow(DialogClass, SelectionTitle);
-                  if (selection)
-                      for (const char* keys : {"{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"})
-                          SendKeystrokes(QString::fromLatin1(keys));
-              },
-              instructionsUp) == WaitEnd::TimeUp)
+    // The format conversion.
+    if (TypeInto(properties, typing({"%C"}), there(selection), instructionsUp) == WaitEnd::TimeUp)
         return GiveUp(notAppeared(SelectionTitle));
 
-    // Confirm the selection and then the properties dialog behind it: Enter
-    // until the selection dialog has gone, and once more after that.
-    if (Until([&] { return selection == 0; },
-              [&] {
-                  selection = FindTopWindow(DialogClass, SelectionTitle);
-                  SendKeystrokes(QStringLiteral("~"));
-                  hide();
-              },
-              instructionsUp) == WaitEnd::TimeUp)
-        return GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
-                                     "did not close in time.\n\nClose the sound recorder "
-                                     "and try again.")
-                          .arg(SelectionTitle));
+    // The compressed format chosen and confirmed, then the properties dialog
+    // behind it confirmed.
+    if (TypeInto(selection, typing({"{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"}), gone(selection),
+                 instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(notClosed(SelectionTitle));
+    hide();
+    if (TypeInto(properties, typing({"~"}), gone(properties), instructionsUp) == WaitEnd::TimeUp)
+        return GiveUp(notClosed(PropertiesTitle));
 
     PlaceWindow(this, 1.35);
 
     // Wait for the recorder to be ready, then show the instructions beside it.
+    int shown = 0;
     if (Until([&] { return shown == 1; },
               [&] {
                   shown = IsWindowShown(recorder);

@@ -95,6 +95,9 @@ void Form3::SaveMessage()
     WindowHandle recorder = 0;
     WindowHandle saveDialog = 0;
     int front = 0;
+    const auto findSaveDialog = [&] {
+        return saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
+    };
 
     if (Until([&] { return front == 1; },
               [&] {
@@ -104,29 +107,34 @@ void Form3::SaveMessage()
               },
               saved) == WaitEnd::TimeUp)
         return giveUp(RecorderTitle);
-    if (front == 1) {
-        SendKeystrokes(QStringLiteral("%F"));
-        SendKeystrokes(QStringLiteral("A"));
-    }
+    if (front == 1 && TypeInto([] { return FindTopWindow(QString(), RecorderTitle); },
+                               [] {
+                                   SendKeystrokes(QStringLiteral("%F"));
+                                   SendKeystrokes(QStringLiteral("A"));
+                               },
+                               [&] { return findSaveDialog() != 0; }, saved) == WaitEnd::TimeUp)
+        return giveUp(SaveAsTitle);
 
     const QString path = NewVoiceFilePath();
 
-    if (Until([&] { return saveDialog != 0; },
-              [&] {
-                  saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
-                  front = BringToFront(saveDialog);
-              },
-              saved) == WaitEnd::TimeUp)
+    if (Until([&] { return saveDialog != 0; }, findSaveDialog, saved) == WaitEnd::TimeUp)
         return giveUp(SaveAsTitle);
-    if (front == 1) {
-        PauseWithEvents(0.5);
-        SendKeystrokes(path, KeyMode::Literal);
-        SendKeystrokes(QStringLiteral("{TAB}"));
-        SendKeystrokes(QStringLiteral("{TAB}"));
-        SendKeystrokes(QStringLiteral("~"));
-        SendKeystrokes(QStringLiteral("%F"));
-        SendKeystrokes(QStringLiteral("X"));
-    }
+    // The path goes in once only, as soon as the dialog holds the keyboard:
+    // typed twice it would be two paths in one.
+    bool typed = false;
+    TypeInto(
+        findSaveDialog,
+        [&] {
+            PauseWithEvents(0.5);
+            SendKeystrokes(path, KeyMode::Literal);
+            SendKeystrokes(QStringLiteral("{TAB}"));
+            SendKeystrokes(QStringLiteral("{TAB}"));
+            SendKeystrokes(QStringLiteral("~"));
+            SendKeystrokes(QStringLiteral("%F"));
+            SendKeystrokes(QStringLiteral("X"));
+            typed = true;
+        },
+        [&] { return typed || saveDialog == 0; }, saved, Limit::None);
 
     PlaceWindow(this, 1.4);
 
@@ -173,14 +181,31 @@ void Form3::DiscardMessage()
                   front = BringToFront(recorder);
           },
           timeUp, Limit::None);
-    if (Timer1->isActive()) {
-        if (front == 1) {
-            // Exit, then "do not save" in the recorder's question.
-            for (const char* keys : {"%F", "X", "{TAB}", "~"})
-                SendKeystrokes(QString::fromLatin1(keys));
-        }
-        Until([&] { return recorder == 0; },
-              [&] { recorder = FindTopWindow(QString(), RecorderTitle); }, timeUp, Limit::None);
+    if (Timer1->isActive() && front == 1) {
+        // Exit, then "do not save" in the recorder's question. The recorder
+        // must be gone at the end, or the user is told that it is not.
+        const auto mainWindow = [] { return FindTopWindow(QString(), RecorderTitle); };
+        const auto question = [] { return FindTopWindow(DialogClass, QuestionTitle); };
+        const auto never = [] { return false; };
+        const bool closed =
+            TypeInto(
+                mainWindow,
+                [] {
+                    SendKeystrokes(QStringLiteral("%F"));
+                    SendKeystrokes(QStringLiteral("X"));
+                },
+                [&] { return mainWindow() == 0 || question() != 0; }, never) == WaitEnd::Done &&
+            TypeInto(
+                question,
+                [] {
+                    SendKeystrokes(QStringLiteral("{TAB}"));
+                    SendKeystrokes(QStringLiteral("~"));
+                },
+                [&] { return mainWindow() == 0; }, never) == WaitEnd::Done;
+        if (!closed)
+            ShowMessage(QStringLiteral("The sound recorder did not close: it is still open, with "
+                                       "the message you discarded.\n\nClose the sound recorder "
+                                       "without saving, then record your message again."));
     }
 
     PlaceWindow(&form1(), 1.3);

@@ -102,6 +102,39 @@ WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& st
     }
 }
 
+WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
+                 const std::function<void()>& type, const std::function<bool()>& taken,
+                 const std::function<bool()>& abandon, Limit limit)
+{
+    bool typed = false;
+    QElapsedTimer sinceTyped;
+    QElapsedTimer withoutKeyboard;
+    withoutKeyboard.start();
+    return Until(
+        taken,
+        [&] {
+            if (typed && !sinceTyped.hasExpired(RetypeAfterMs))
+                return;
+            const automation::WindowHandle window = target();
+            if (!window) {
+                withoutKeyboard.restart();
+                return;
+            }
+            if (!automation::HoldsKeyboard(window)) {
+                if (withoutKeyboard.hasExpired(KeyboardHandOverMs)) {
+                    automation::BringToFront(window);
+                    withoutKeyboard.restart();
+                }
+                return;
+            }
+            withoutKeyboard.restart();
+            type();
+            typed = true;
+            sinceTyped.start();
+        },
+        abandon, limit);
+}
+
 int OutsideWaitLimitMs()
 {
     return g_outsideWaitLimitMs;

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QString>
 
+#include "automation/WindowSystem.h"
 #include "targets/Recorder.h"
 
 #include <functional>
@@ -44,6 +45,7 @@ inline const QString RecorderTitle = QString::fromUtf8(targets::recorder::MainTi
 inline const QString PropertiesTitle = QString::fromUtf8(targets::recorder::PropertiesTitle);
 inline const QString SelectionTitle = QString::fromUtf8(targets::recorder::SelectionTitle);
 inline const QString SaveAsTitle = QString::fromUtf8(targets::recorder::SaveAsTitle);
+inline const QString QuestionTitle = QString::fromUtf8(targets::recorder::QuestionTitle);
 
 // Said at start on a Wayland session whose X server (Xwayland) does not
 // answer: the wizard could not find the recorder's windows there.
@@ -83,6 +85,21 @@ enum class Limit {
 // runs out first.
 WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
               const std::function<bool()>& abandon, Limit limit = Limit::Outside);
+
+// One step of a road that types into another program's window. On every
+// pass `target` looks the window up and `taken` tells whether what the keys
+// lead to has come (the next window, the window gone): then the step is done.
+// The keys (`type`) go out only while the window holds the keyboard: one that
+// has just come up may get it late (on a busy machine, under Xwayland), and
+// one that has not got it KeyboardHandOverMs after it was found is brought to
+// the front. When what they lead to has not come RetypeAfterMs after they
+// went out and the window still holds the keyboard (which it would have
+// handed on had they arrived), they are typed again.
+WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
+                 const std::function<void()>& type, const std::function<bool()>& taken,
+                 const std::function<bool()>& abandon, Limit limit = Limit::Outside);
+constexpr qint64 KeyboardHandOverMs = 1000;
+constexpr qint64 RetypeAfterMs = 2500;
 
 // The clock behind voice file names (tests set their own).
 void SetClock(std::function<QDateTime()> clock);

@@ -39,7 +39,8 @@ private slots:
     void cleanup();
 
     void recordDrivesTheRecorderIntoCompressedFormat();
-    void failingBringToFrontRepeatsTheMenuKeys();
+    void failingBringToFrontSendsNoKeysUntilInFront();
+    void lateKeyboardAndLostKeysAreWaitedForAndTypedAgain();
     void instructionsWaitUntilTheRecorderIsShown();
     void recorderAlreadyRunningIsDriven();
     void recorderThatCannotStartIsReported();
@@ -58,6 +59,7 @@ private slots:
     void saveDialogThatNeverAppearsIsGivenUp();
 
     void startOverClosesTheRecorderWithoutSaving();
+    void startOverOnABusyMachineLeavesNoRecorderUnsaid();
     void startOverWithRecorderClosedReturnsAfterTwoSeconds();
     void startOverOnForm7EndsTheAttachedNotice();
 
@@ -122,7 +124,7 @@ void TestRecording::recordDrivesTheRecorderIntoCompressedFormat()
     QVERIFY(m_auto->world().log.filter("FindTopWindow(#32770, Sound Selection)").size() >= 2);
 }
 
-void TestRecording::failingBringToFrontRepeatsTheMenuKeys()
+void TestRecording::failingBringToFrontSendsNoKeysUntilInFront()
 {
     int passes = 0;
     m_auto->onPass = [&] {
@@ -134,11 +136,42 @@ void TestRecording::failingBringToFrontRepeatsTheMenuKeys()
     m_auto->world().window(m_rec->main)->acceptsFront = false;
     form1().New->trigger();
     QVERIFY(form2().isVisible());
-    const QStringList sends = m_auto->world().sends();
-    // "%F" "P" on every pass until one bring-to-front succeeded.
-    QCOMPARE(sends.mid(0, 8), (QStringList{"%F", "P", "%F", "P", "%F", "P", "%F", "P"}));
-    QCOMPARE(m_auto->world().count("BringToFront"), 4);
-    QCOMPARE(sends.mid(8), RecordKeys.mid(2));
+    // Keys sent before would have gone to whatever window was in front.
+    const QStringList& log = m_auto->world().log;
+    const auto firstKeys = std::find_if(log.begin(), log.end(),
+                                        [](const QString& l) { return l.startsWith("Keys("); });
+    QVERIFY(std::find(log.begin(), firstKeys, QStringLiteral("BringToFront(1) = 1")) != firstKeys);
+    QVERIFY(m_auto->world().count("BringToFront(1) = 0") >= 2);
+    QCOMPARE(m_auto->world().sends(), RecordKeys);
+}
+
+void TestRecording::lateKeyboardAndLostKeysAreWaitedForAndTypedAgain()
+{
+    // A busy machine: each dialog gets the keyboard some looks after it is
+    // up, and the keys first typed into the format selection are lost.
+    m_rec->start();
+    QList<WindowHandle> slowed;
+    m_auto->onPass = [&] {
+        for (const WindowHandle dialog : {m_rec->properties, m_rec->selection})
+            if (dialog && !slowed.contains(dialog)) {
+                slowed << dialog;
+                auto* w = m_auto->world().window(dialog);
+                w->keyboardAfterLooks = 3;
+                w->dropsKeys = dialog == m_rec->selection ? 6 : 0;
+            }
+    };
+    QElapsedTimer clock;
+    clock.start();
+    form1().New->trigger();
+    QVERIFY(form2().isVisible());
+    QVERIFY(m_auto->messages.isEmpty());
+    QVERIFY(m_rec->compressed);
+    // Nothing typed while a dialog did not hold the keyboard; the selection's
+    // keys once more after they were lost, and no other key twice.
+    const QStringList expected = RecordKeys.mid(0, 3) + RecordKeys.mid(3, 6) + RecordKeys.mid(3);
+    QCOMPARE(m_auto->world().sends(), expected);
+    QCOMPARE(m_auto->world().window(m_rec->main)->received.size(), 2); // "%F" "P"
+    QVERIFY(clock.elapsed() >= RetypeAfterMs);
 }
 
 void TestRecording::instructionsWaitUntilTheRecorderIsShown()
@@ -421,6 +454,35 @@ void TestRecording::startOverClosesTheRecorderWithoutSaving()
     QVERIFY(!form3().isVisible());
     QVERIFY(QDir(VoiceFolder()).isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(!form5().isVisible(), 2000); // Please Wait goes at the next tick
+}
+
+void TestRecording::startOverOnABusyMachineLeavesNoRecorderUnsaid()
+{
+    // The recorder's question gets the keyboard late: its answer waits for it.
+    recordAndNext();
+    bool slowed = false;
+    m_auto->onPass = [&] {
+        if (m_rec->question && !slowed) {
+            slowed = true;
+            m_auto->world().window(m_rec->question)->keyboardAfterLooks = 3;
+        }
+    };
+    form3().Command1->click();
+    QVERIFY(slowed);
+    QCOMPARE(m_auto->world().sends(), (QStringList{"%F", "X", "{TAB}", "~"}));
+    QVERIFY(m_rec->exited);
+    QVERIFY(m_auto->messages.isEmpty());
+
+    // A recorder that takes the keys but never leaves: the user is told it is still open.
+    resetForms();
+    m_auto->onPass = {};
+    SetOutsideWaitLimitMs(400);
+    recordAndNext();
+    m_auto->world().window(m_rec->main)->onKey = [](const KeyStroke&) {};
+    form3().Command1->click();
+    QCOMPARE(m_auto->messages.size(), 1);
+    QVERIFY(m_auto->messages[0].contains("still open"));
+    QVERIFY(form1().isVisible());
 }
 
 void TestRecording::startOverWithRecorderClosedReturnsAfterTwoSeconds()

@@ -115,6 +115,11 @@ int Automation::IsMinimized(WindowHandle window)
     return window ? m_backend->isMinimized(window) : 0;
 }
 
+bool Automation::HoldsKeyboard(WindowHandle window)
+{
+    return window && m_backend->holdsKeyboard(window);
+}
+
 void Automation::RestoreWindow(WindowHandle window)
 {
     if (window)

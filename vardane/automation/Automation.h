@@ -51,6 +51,8 @@ public:
     int BringToFront(WindowHandle window);
     int IsWindowShown(WindowHandle window);
     int IsMinimized(WindowHandle window);
+    // Whether keys sent now reach the window (it holds the keyboard focus).
+    bool HoldsKeyboard(WindowHandle window);
     void RestoreWindow(WindowHandle window);
     void MakeTopmost(QWidget* ownWindow);
     // False (and nothing sent) for a malformed notation string, and when the
@@ -160,6 +162,10 @@ inline int IsWindowShown(WindowHandle w)
 inline int IsMinimized(WindowHandle w)
 {
     return Automation::instance().IsMinimized(w);
+}
+inline bool HoldsKeyboard(WindowHandle w)
+{
+    return Automation::instance().HoldsKeyboard(w);
 }
 inline void RestoreWindow(WindowHandle w)
 {

@@ -136,6 +136,9 @@ public:
     {
         return (void)windows, false;
     }
+    // True when the keyboard is in this other program's window: keys sent now
+    // reach it.
+    virtual bool holdsKeyboard(WindowHandle window) { return keyboardIn({window}); }
 
     // The window's process and title; nullopt when it has gone or the
     // window system does not tell.

@@ -15,6 +15,8 @@ inline constexpr std::string_view MainTitle = "Sound - Sound Recorder";
 inline constexpr std::string_view PropertiesTitle = "Properties for Sound";
 inline constexpr std::string_view SelectionTitle = "Sound Selection";
 inline constexpr std::string_view SaveAsTitle = "Save As";
+// Its question on leaving with a recording not saved.
+inline constexpr std::string_view QuestionTitle = "Sound Recorder";
 
 // The wizard's instructions window "Voice Compression Is On. Please Start
 // Recording!": its client size in pixels (5655 x 1860 twips, 15 twips to a

@@ -174,8 +174,12 @@ bool ScriptedWindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
     for (const KeyStroke& k : keys) {
         // A handler may open or close windows, so look the front window up for every key.
         Window* w = window(m_foreground);
-        if (!w)
+        if (!w || w->keyboardAfterLooks > 0)
             continue;
+        if (w->dropsKeys > 0) {
+            --w->dropsKeys;
+            continue;
+        }
         w->received.push_back(k);
         if (w->onKey) {
             auto handler = w->onKey; // the window may close inside its handler
@@ -188,6 +192,18 @@ bool ScriptedWindowSystem::sendKeys(const std::vector<KeyStroke>& keys)
 bool ScriptedWindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
 {
     return m_programHasKeyboard && !windows.empty();
+}
+
+bool ScriptedWindowSystem::holdsKeyboard(WindowHandle id)
+{
+    Window* w = m_programHasKeyboard || id != m_foreground ? nullptr : window(id);
+    bool holds = w != nullptr;
+    if (w && w->keyboardAfterLooks > 0) {
+        --w->keyboardAfterLooks;
+        holds = false;
+    }
+    log << QStringLiteral("HoldsKeyboard(%1) = %2").arg(id).arg(holds ? 1 : 0);
+    return holds;
 }
 
 std::optional<WindowOrigin> ScriptedWindowSystem::originOf(WindowHandle id)

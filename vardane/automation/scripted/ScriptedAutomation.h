@@ -32,6 +32,12 @@ public:
         WindowHandle owner = 0;   // a dialog's owner gets the front back when it closes
         std::string instance, className, role; // what a WindowQuery asks about
         std::uint32_t pid = 0;                 // its program's process, when known
+        // A window just come up may take the keyboard late: in front, it
+        // answers holdsKeyboard() no this many times more, and until then the
+        // keys sent to it are lost. After that, dropsKeys more strokes are lost
+        // (the keyboard went elsewhere a moment).
+        int keyboardAfterLooks = 0;
+        int dropsKeys = 0;
         std::vector<KeyStroke> received;
         std::function<void(const KeyStroke&)> onKey;
     };
@@ -68,6 +74,8 @@ public:
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
     bool keyboardIn(const std::vector<WindowHandle>& windows) override;
+    // Logged as e.g. "HoldsKeyboard(3) = 1".
+    bool holdsKeyboard(WindowHandle window) override;
     std::optional<WindowOrigin> originOf(WindowHandle window) override;
 
 private:
