@@ -233,7 +233,9 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                       front = BringToFront(compose);
                       if (front == 1) {
                           PauseWithEvents(0.5);
-                          if (!sendAll(keyGroups(k.attachKeys)))
+                          // In front is not yet the keyboard (a busy machine hands
+                          // it over late): keys sent before would be lost.
+                          if (!HoldsKeyboard(compose) || !sendAll(keyGroups(k.attachKeys)))
                               front = 0;
                       }
                   },
@@ -256,7 +258,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                           if (dialog) {
                               BringToFront(dialog);
                               PauseWithEvents(0.5);
-                              if (!SendKeystrokes(QStringLiteral("F")))
+                              if (!HoldsKeyboard(dialog) || !SendKeystrokes(QStringLiteral("F")))
                                   dialog = 0;
                           }
                       },
@@ -287,7 +289,9 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                           return;
                       BringToFront(dialog);
                       PauseWithEvents(0.5);
-                      if (!typePath(path, keysBefore, keysAfter))
+                      // A path typed before the dialog holds the keyboard would
+                      // go into the message itself.
+                      if (!HoldsKeyboard(dialog) || !typePath(path, keysBefore, keysAfter))
                           dialog = 0;
                   },
                   abandonedHere)) {

@@ -32,6 +32,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
 
 using namespace vardane;
 using namespace automation;
@@ -39,6 +40,9 @@ using namespace automation;
 namespace {
 
 constexpr int RoadsPerKind = 7;
+// Under load: this many roads on the quiet machine, then this many beside busy cores.
+constexpr int QuietRoads = 7;
+constexpr int LoadedRoads = 20;
 constexpr int WaitLimitMs = 30000;
 // Target for the median time beyond the pauses, whole road: under half a
 // second, the wizard keeps pace with the programs it drives.
@@ -182,6 +186,88 @@ private:
 
 } // namespace
 
+// The time one road took beyond its pauses.
+double beyondPauses(const Road& r)
+{
+    double beyond = 0;
+    for (int s = 0; s < StepCount; ++s)
+        beyond += r.wall[s] - r.paused[s];
+    return beyond;
+}
+
+// After a road that did not complete: the recorder ended and the wizard
+// afresh at its start, so that the next road starts as the first did.
+void startAfresh()
+{
+    resetForms();
+    QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-x"), RecorderProgram});
+    waitFor([] { return FindTopWindow(QString(), RecorderTitle) == 0; });
+    form1();
+}
+
+// The road on a machine whose every core is busy with other work (one
+// process spinning per core, at the same priority as the road), beside the
+// same road on the quiet machine: how often it fails, and what the load
+// adds to its time. `session` names the desktop session in the rows.
+int roadUnderLoad(Runner& runner, const QString& session)
+{
+    const Kind& kind = Kinds[0];
+    Road warmUp;
+    if (!runner.run(kind, 0, warmUp))
+        startAfresh();
+    const auto runAll = [&](int count, int firstIndex, std::vector<double>& beyond) {
+        int failed = 0;
+        for (int i = 0; i < count; ++i) {
+            Road r;
+            if (runner.run(kind, firstIndex + i, r)) {
+                beyond.push_back(beyondPauses(r));
+            } else {
+                ++failed;
+                startAfresh();
+            }
+        }
+        return failed;
+    };
+    std::vector<double> quiet, loaded;
+    const int quietFailed = runAll(QuietRoads, 1, quiet);
+
+    std::vector<std::unique_ptr<QProcess>> busy;
+    for (int i = 0; i < QThread::idealThreadCount(); ++i) {
+        busy.push_back(std::make_unique<QProcess>());
+        busy.back()->start(QStringLiteral("sh"),
+                           {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+    }
+    const int loadedFailed = runAll(LoadedRoads, 1 + QuietRoads, loaded);
+    for (auto& p : busy) {
+        p->kill();
+        p->waitForFinished();
+    }
+
+    const auto figure = [](const std::vector<double>& beyond) {
+        return beyond.empty() ? QStringLiteral("none completed")
+                              : QStringLiteral("%1 ms beyond the pauses (median; max %2 ms)")
+                                    .arg(bench::fixed(bench::median(beyond), 0),
+                                         bench::fixed(bench::percentile(beyond, 1.0), 0));
+    };
+    const bool met = loadedFailed == 0 && quietFailed == 0;
+    bench::printRow(
+        QStringLiteral("road on %1 with all %2 cores busy, record → stop → save → attach to %3 "
+                       "(%4 runs)")
+            .arg(session)
+            .arg(busy.size())
+            .arg(QString::fromUtf8(kind.shownName))
+            .arg(LoadedRoads),
+        QStringLiteral("%1 of %2 failed; %3; quiet: %4 of %5 failed, %6")
+            .arg(loadedFailed)
+            .arg(LoadedRoads)
+            .arg(figure(loaded))
+            .arg(quietFailed)
+            .arg(QuietRoads)
+            .arg(figure(quiet)),
+        QStringLiteral("no run fails"), met ? QStringLiteral("pass") : QStringLiteral("FAIL"));
+    return met ? 0 : 2;
+}
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -195,6 +281,11 @@ int main(int argc, char* argv[])
         return code;
     };
     Runner runner(work);
+    // --under-load SESSION: the road beside busy cores instead.
+    const QStringList args = QCoreApplication::arguments();
+    if (const auto at = args.indexOf(QStringLiteral("--under-load"));
+        at > 0 && at + 1 < args.size())
+        return finish(roadUnderLoad(runner, args.at(at + 1)));
     std::map<const Kind*, std::vector<Road>> roads;
     // Kinds take turns, so that a busy moment of the machine hits all alike;
     // the first road is a warm-up and is not counted.

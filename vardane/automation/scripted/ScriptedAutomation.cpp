@@ -196,13 +196,14 @@ bool ScriptedWindowSystem::keyboardIn(const std::vector<WindowHandle>& windows)
 
 bool ScriptedWindowSystem::holdsKeyboard(WindowHandle id)
 {
-    Window* w = m_programHasKeyboard || id != m_foreground ? nullptr : window(id);
+    // One of the program's own windows taking the keyboard is the concern of
+    // the key sends themselves (they take it back or refuse).
+    Window* w = id == m_foreground ? window(id) : nullptr;
     bool holds = w != nullptr;
     if (w && w->keyboardAfterLooks > 0) {
         --w->keyboardAfterLooks;
         holds = false;
     }
-    log << QStringLiteral("HoldsKeyboard(%1) = %2").arg(id).arg(holds ? 1 : 0);
     return holds;
 }
 

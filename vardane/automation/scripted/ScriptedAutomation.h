@@ -74,7 +74,7 @@ public:
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
     bool keyboardIn(const std::vector<WindowHandle>& windows) override;
-    // Logged as e.g. "HoldsKeyboard(3) = 1".
+    // Asked before every key step: not logged.
     bool holdsKeyboard(WindowHandle window) override;
     std::optional<WindowOrigin> originOf(WindowHandle window) override;
 
