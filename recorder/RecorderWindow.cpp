@@ -182,6 +182,11 @@ RecorderWindow::RecorderWindow(const RecorderOptions& options, QWidget* parent)
     layout->addLayout(buttons);
     setCentralWidget(central);
     resize(400, 190);
+    // sway tiles every window that is neither a dialog nor of a fixed size,
+    // however narrow the tile: there this one is of a fixed size, so that it
+    // floats whole, every button of it on the screen.
+    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+        setFixedSize(size().expandedTo(minimumSizeHint()));
 
     m_input = new SoundInput(this);
     m_output = new SoundOutput(this);

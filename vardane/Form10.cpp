@@ -10,7 +10,7 @@ namespace vardane {
 Form10::Form10() : WizardWindow("Form10")
 {
     setWindowTitle(QStringLiteral("About Tindrel"));
-    resize(twips(2895), twips(3270));
+    makeSizedWindow(this, twips(2895), twips(3270));
     Picture1 = makePicture(this, "Picture1", QStringLiteral(":/pictures/product.png"),
                            QRect(36, 12, 121, 121));
     Label1 = makeLabel(this, "Label1", QStringLiteral("Tindrel Version 1.01"),

@@ -16,7 +16,8 @@ Form2::Form2() : WizardWindow("Form2")
 {
     setWindowTitle(QStringLiteral("Voice Compression Is On. Please Start Recording!"));
     // The recorder, started by the wizard, keeps clear of this size and place.
-    resize(targets::recorder::InstructionsWidth, targets::recorder::InstructionsHeight);
+    makeSizedWindow(this, targets::recorder::InstructionsWidth,
+                    targets::recorder::InstructionsHeight);
     const QFont text = uiFont(11);
     Picture1 = makePicture(this, "Picture1", QStringLiteral(":/pictures/microphone.png"),
                            QRect(6, 6, 48, 56));

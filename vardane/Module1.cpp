@@ -374,6 +374,13 @@ void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight)
     window->setFixedSize(clientWidth, clientHeight);
 }
 
+void makeSizedWindow(QWidget* window, int clientWidth, int clientHeight)
+{
+    window->resize(clientWidth, clientHeight);
+    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+        window->setFixedSize(clientWidth, clientHeight);
+}
+
 void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight)
 {
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |

@@ -155,6 +155,11 @@ QLabel* makePicture(QWidget* parent, const char* name, const QString& resource, 
 QTimer* makeTimer(QObject* parent, const char* name, int intervalMs);
 // A window of fixed client size: no minimise or maximise button.
 void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight);
+// A window of a given size whose user may still resize it. A tiling
+// compositor (sway) would tile it, however narrow the tile, and float only
+// dialogs and windows of a fixed size: there it is made one of a fixed size,
+// so that it floats whole, every button of it on the screen.
+void makeSizedWindow(QWidget* window, int clientWidth, int clientHeight);
 // A borderless, top-most notice: white bold text on maroon.
 void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight);
 inline const QColor Maroon{0x80, 0x00, 0x00};

@@ -25,6 +25,9 @@
 #include <QtEndian>
 #include <QFile>
 #include <QListWidget>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -33,6 +36,7 @@
 #include <QUrl>
 
 #include <csignal>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -65,6 +69,57 @@ int wavFormatTag(const QString& path)
     return -1;
 }
 
+QRect rectOf(const QJsonValue& v)
+{
+    const QJsonObject r = v.toObject();
+    return {r["x"].toInt(), r["y"].toInt(), r["width"].toInt(), r["height"].toInt()};
+}
+
+bool onSway()
+{
+    return qEnvironmentVariableIsSet("SWAYSOCK");
+}
+
+// Where sway, which tiles what it does not float, has put one of the road's
+// windows, as its own tree says: empty when it floats wholly on its output,
+// else what the tree shows.
+QString swayMisplacement(const QString& title)
+{
+    QProcess msg;
+    msg.start(QStringLiteral("swaymsg"), {"-r", "-t", "get_tree"});
+    if (!msg.waitForFinished(10000))
+        return QStringLiteral("swaymsg did not answer");
+    QString found = QStringLiteral("not in the tree");
+    std::function<void(const QJsonObject&, QRect, bool)> walk = [&](const QJsonObject& node,
+                                                                    QRect output, bool floating) {
+        if (node["type"].toString() == "output")
+            output = rectOf(node["rect"]);
+        if (node["shell"].toString() == "xwayland" && node["name"].toString() == title) {
+            const QRect r = rectOf(node["rect"]);
+            found = floating && output.contains(r) ? QString()
+                                                   : QStringLiteral("%1 at %2x%3+%4+%5 on %6x%7")
+                                                         .arg(floating ? "floating" : "tiled")
+                                                         .arg(r.width())
+                                                         .arg(r.height())
+                                                         .arg(r.x())
+                                                         .arg(r.y())
+                                                         .arg(output.width())
+                                                         .arg(output.height());
+        }
+        for (const QJsonValue& child : node["nodes"].toArray())
+            walk(child.toObject(), output, false);
+        for (const QJsonValue& child : node["floating_nodes"].toArray())
+            walk(child.toObject(), output, true);
+    };
+    walk(QJsonDocument::fromJson(msg.readAllStandardOutput()).object(), {}, false);
+    return found;
+}
+
+// On sway, with native windows open beside the road: the window floats whole.
+#define VERIFY_FLOATS_WHOLE(title)                                                                 \
+    if (onSway())                                                                                  \
+    QTRY_COMPARE_WITH_TIMEOUT(swayMisplacement(title), QString(), LogWaitMs)
+
 } // namespace
 
 class TestRoad : public QObject
@@ -92,6 +147,8 @@ private:
     std::unique_ptr<road::LineLog> m_recorder;
     std::unique_ptr<road::LineLog> m_mailer;
     std::unique_ptr<QProcess> m_mailerProcess;
+    // On sway: two native windows of a program beside the road, tiled.
+    std::vector<std::unique_ptr<QProcess>> m_nativeWindows;
 };
 
 void TestRoad::initTestCase()
@@ -102,6 +159,19 @@ void TestRoad::initTestCase()
     m_spoken = sound::speak(m_suite.filePath("spoken.wav"),
                             "Please call me back about the meeting on Tuesday afternoon.");
     QVERIFY(!m_spoken.isEmpty());
+    if (onSway()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        for (const char* kind : {"composition", "newmessage"}) {
+            auto& p = m_nativeWindows.emplace_back(std::make_unique<QProcess>());
+            p->setProcessEnvironment(env);
+            p->start(STANDIN_MAILER, {"--kind", kind, "--log", m_suite.filePath(kind)});
+            QVERIFY(p->waitForStarted());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_suite.filePath("composition")).size() > 0 &&
+                                     QFileInfo(m_suite.filePath("newmessage")).size() > 0,
+                                 LogWaitMs);
+    }
 }
 
 void TestRoad::init()
@@ -140,6 +210,10 @@ void TestRoad::cleanup()
 
 void TestRoad::cleanupTestCase()
 {
+    for (auto& p : m_nativeWindows) {
+        p->kill();
+        p->waitForFinished(10000);
+    }
     resetForms();
     Automation::install(nullptr);
 }
@@ -149,6 +223,8 @@ void TestRoad::recordAndSave(bool speak)
     form1().New->trigger(); // returns once the instructions are up beside the recorder
     QVERIFY(form2().isVisible());
     QVERIFY(!form1().isVisible());
+    VERIFY_FLOATS_WHOLE(form2().windowTitle());
+    VERIFY_FLOATS_WHOLE(RecorderTitle);
     // The wizard goes on once the selection's window has gone; the recorder
     // logs the format it chose right after that.
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("format\tGSM 6.10\tgsm610"), LogWaitMs);
@@ -167,6 +243,7 @@ void TestRoad::recordAndSave(bool speak)
 
     form2().Command1->click(); // NEXT
     QVERIFY(form3().isVisible());
+    VERIFY_FLOATS_WHOLE(form3().windowTitle());
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstop"), LogWaitMs);
     QVERIFY(m_recorder->hasPrefix("key\tSound - Sound Recorder\tPause"));
 
@@ -184,6 +261,7 @@ void TestRoad::recordAndSave(bool speak)
     QVERIFY2(proof.holdsSpeech == speak, proof.describe().c_str());
     QVERIFY(form9().isVisible());
     QVERIFY(form6().isVisible());
+    VERIFY_FLOATS_WHOLE(form6().windowTitle());
     // The recorder was closed by its own menu.
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(FindTopWindow(QString(), RecorderTitle) == 0, LogWaitMs);
@@ -218,9 +296,11 @@ void TestRoad::attach()
     QVERIFY(form8().isVisible());
     QVERIFY(!form6().isVisible());
     QVERIFY(m_mailer->has("attached\t" + CurrentVoiceFile() + "\tfound"));
+    VERIFY_FLOATS_WHOLE(form7().windowTitle());
     QTRY_VERIFY_WITH_TIMEOUT(!form8().isVisible(), LogWaitMs);
     form7().Command1->click(); // Start Over
     QVERIFY(form1().isVisible());
+    VERIFY_FLOATS_WHOLE(form1().windowTitle());
     QVERIFY(!form7().isVisible());
 }
 
