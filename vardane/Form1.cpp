@@ -96,10 +96,10 @@ void Form1::StartRecording()
                               "close in time.\n\nClose the sound recorder and try again.")
             .arg(title);
     };
-    const auto typing = [](std::initializer_list<const char*> keys) {
+    const auto typing = [](const QStringList& keys) {
         return [keys] {
-            for (const char* k : keys)
-                SendKeystrokes(QString::fromLatin1(k));
+            for (const QString& k : keys)
+                SendKeystrokes(k);
         };
     };
 
