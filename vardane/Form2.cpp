@@ -70,7 +70,11 @@ void Form2::FinishRecording()
                   front = BringToFront(recorder);
                   if (front == 1) {
                       PauseWithEvents(0.5);
-                      SendKeystrokes(QStringLiteral("{BREAK}"));
+                      // In front is not yet the keyboard on a busy machine.
+                      if (HoldsKeyboard(recorder))
+                          SendKeystrokes(QStringLiteral("{BREAK}"));
+                      else
+                          front = 0;
                   }
               }
           },

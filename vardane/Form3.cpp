@@ -142,26 +142,55 @@ void Form3::SaveMessage()
     // answering the recorder there, so this wait has no limit. Success is
     // only reported once the file really is there.
     bool failed = false;
-    Until([&] { return saveDialog == 0 || failed; },
-          [&] {
-              saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
-              if (saveDialog != 0)
-                  return;
-              if (savedFileArrives(path)) {
-                  SetCurrentVoiceFile(path);
-                  form9().show();
-                  form6().show();
-                  form9().Timer1->start();
-              } else {
-                  failed = true;
-                  form1().GiveUp(QStringLiteral("Your message was not saved: the file\n%1\n"
-                                                "was not written.\n\nCheck that the folder exists "
-                                                "and can be written to, then record your message "
-                                                "again.")
-                                     .arg(path));
-              }
-          },
-          saved, Limit::None);
+    const bool ended =
+        Until([&] { return saveDialog == 0 || failed; },
+              [&] {
+                  saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
+                  if (saveDialog != 0)
+                      return;
+                  if (savedFileArrives(path)) {
+                      SetCurrentVoiceFile(path);
+                      form9().show();
+                      form6().show();
+                      form9().Timer1->start();
+                  } else {
+                      failed = true;
+                      form1().GiveUp(
+                          QStringLiteral("Your message was not saved: the file\n%1\n"
+                                         "was not written.\n\nCheck that the folder exists "
+                                         "and can be written to, then record your message "
+                                         "again.")
+                              .arg(path));
+                  }
+              },
+              saved, Limit::None) == WaitEnd::Done;
+    if (ended && !failed)
+        LeaveRecorder();
+}
+
+void Form3::LeaveRecorder()
+{
+    // The recorder leaves on the "%F" "X" typed after the path. When its
+    // window is still there a while later and holds the keyboard, they were
+    // lost: typed again (the file is saved, so it asks nothing). Once the user
+    // has gone on from the attach window, this is left to the road ahead.
+    const auto mainWindow = [] { return FindTopWindow(QString(), RecorderTitle); };
+    const auto goneOn = [] { return !form6().isVisible(); };
+    QElapsedTimer sinceSaved;
+    sinceSaved.start();
+    if (Until([&] { return mainWindow() == 0 || sinceSaved.hasExpired(RetypeAfterMs); }, [] {},
+              goneOn) != WaitEnd::Done ||
+        mainWindow() == 0)
+        return;
+    if (TypeInto(
+            mainWindow,
+            [] {
+                SendKeystrokes(QStringLiteral("%F"));
+                SendKeystrokes(QStringLiteral("X"));
+            },
+            [&] { return mainWindow() == 0; }, goneOn) == WaitEnd::TimeUp)
+        ShowMessage(QStringLiteral("The sound recorder did not close: it is still open.\n\nYour "
+                                   "message was saved. Close the sound recorder yourself."));
 }
 
 void Form3::DiscardMessage()

@@ -19,6 +19,8 @@ public:
     void SaveMessage();
     // Start Over: the recorder closes without saving; back to the main window.
     void DiscardMessage();
+    // After a save: the recorder gone, or the user told that it is still open.
+    void LeaveRecorder();
 
     QLabel* Picture1;
     QLabel* Label1;

@@ -52,6 +52,7 @@ private slots:
     void voiceFileNames();
     void dateIsReadBeforeTime();
     void saveTypesThePathAndClosesTheRecorder();
+    void saveWhoseExitKeysAreLostStillClosesTheRecorder();
     void saveIntoAFolderWithCommandCharacters();
     void saveWhileTheLastSavedNoticeIsUp();
     void closingTheAttachWindowEndsTheSavedNotice();
@@ -354,6 +355,24 @@ void TestRecording::saveTypesThePathAndClosesTheRecorder()
     QVERIFY2(clock.elapsed() >= 2000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(form6().isVisible());
     QVERIFY(!form9().Timer1->isActive());
+}
+
+void TestRecording::saveWhoseExitKeysAreLostStillClosesTheRecorder()
+{
+    // The keys that close the recorder after the file name are lost (the
+    // keyboard was elsewhere as the Save As dialog closed): typed again.
+    recordAndNext();
+    m_auto->onPass = [&] {
+        if (m_rec->saveAs)
+            m_auto->world().window(m_rec->main)->dropsKeys = 2;
+    };
+    form3().Command2->click();
+    QVERIFY(QFileInfo::exists(CurrentVoiceFile()));
+    QVERIFY(m_rec->exited);
+    QCOMPARE(m_auto->world().sends().mid(2), (QStringList{m_auto->world().sends().at(2), "{TAB}",
+                                                          "{TAB}", "~", "%F", "X", "%F", "X"}));
+    QVERIFY(m_auto->messages.isEmpty());
+    QVERIFY(form6().isVisible());
 }
 
 void TestRecording::saveIntoAFolderWithCommandCharacters()
