@@ -18,9 +18,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Plain busy loops at the same priority as everything else.
+# Plain busy loops at the same priority as everything else. Each ends by
+# itself once this script has gone, killed as it may be (a test's time limit).
 for _ in $(seq 1 "$count"); do
-    sh -c 'while :; do :; done' &
+    sh -c 'while kill -0 "$PPID" 2>/dev/null; do :; done' &
     busy+=($!)
 done
 echo "busy-cores: $count busy processes beside $runs runs"
