@@ -6,7 +6,9 @@
 // wizard's button, saves the message as a draft (with the program's own
 // Ctrl+S, or on Wayland its draft command through accessibility), and reads
 // the draft back from disk: the attachment, decoded, must be the voice file
-// byte for byte.
+// byte for byte. Where the session runs the desktop portal (SESSION_PORTAL),
+// Thunderbird's file chooser is the portal's, and the GTK programs are told
+// to use it too.
 
 #include "Form6.h"
 #include "Form7.h"
@@ -14,6 +16,9 @@
 #include "Module1.h"
 #include "automation/Automation.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -24,6 +29,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWidget>
 
 #include <X11/Xlib.h>
 
@@ -70,11 +77,16 @@ private slots:
     void minimisedComposeWindow();
     void frontmostOfTwoComposeWindows();
     void startedBeforeAccessibility();
+    void alwaysThroughThePortal();
+    void anotherProgramsPortalChooserGetsNothing();
+
+public slots:
+    void portalAnswered(uint code, const QVariantMap&) { m_portalAnswers << code; }
 
 private:
     void start(const QStringList& subjects);
     mailprograms::ComposeWindow composeWindow(const QString& subject);
-    void pressAttachVoice();
+    void pressAttachVoice(const QString& subject);
     void saveDraftWithTheFile(const QString& subject);
     void endIfProgramCrashed();
 
@@ -86,7 +98,20 @@ private:
     QElapsedTimer m_clock;
     bool m_wayland = false;
     bool m_pathAsText = false;
+    bool m_portal = false;
+    bool m_portalChooserSeen = false;
+    QList<uint> m_portalAnswers;
 };
+
+namespace {
+
+// The desktop portal's file chooser on X11, owned by `owner` when set.
+WindowQuery portalChooser(WindowHandle owner = 0)
+{
+    return {.className = "Xdg-desktop-portal-gtk", .owner = owner};
+}
+
+} // namespace
 
 void TestMail::initTestCase()
 {
@@ -103,6 +128,7 @@ void TestMail::initTestCase()
         QSKIP(qPrintable(why));
     }
     m_wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    m_portal = !QStringList{"", "none"}.contains(qEnvironmentVariable("SESSION_PORTAL"));
     // The path is handed over as text, not typed, into a file chooser that
     // its program offers through accessibility.
     m_pathAsText = m_wayland || mailprograms::accessibleOnX11();
@@ -162,7 +188,10 @@ void TestMail::cleanupTestCase()
 
 void TestMail::start(const QStringList& subjects)
 {
-    const QProcessEnvironment env = mailprograms::mailEnvironment(m_home);
+    QProcessEnvironment env = mailprograms::mailEnvironment(m_home);
+    // Thunderbird takes the portal's chooser by itself where a portal answers.
+    if (m_portal && m_program.executable != "thunderbird")
+        env.insert("GTK_USE_PORTAL", "1");
     const QList<QStringList> commands = m_program.commands(m_home, subjects);
     for (qsizetype i = 0; i < commands.size(); ++i) {
         auto process = std::make_unique<QProcess>();
@@ -206,14 +235,25 @@ void TestMail::endIfProgramCrashed()
     std::_Exit(75);
 }
 
-void TestMail::pressAttachVoice()
+void TestMail::pressAttachVoice(const QString& subject)
 {
     form6().show();
     QVERIFY(QTest::qWaitForWindowExposed(&form6()));
     QElapsedTimer clock;
     clock.start();
+    // Whose chooser the program showed: the portal's, where it answers.
+    QTimer look;
+    const WindowHandle compose = composeWindow(subject).window;
+    connect(&look, &QTimer::timeout, this, [&] {
+        m_portalChooserSeen =
+            m_portalChooserSeen || (compose && FindWindowLike(portalChooser(compose)) != 0);
+    });
+    look.start(20);
     form6().Command2->click(); // returns once the program's file dialog has closed
+    look.stop();
     qInfo("Attach Voice took %.1f s", clock.elapsed() / 1000.0);
+    if (m_portal && !m_wayland && m_program.executable == "thunderbird")
+        QVERIFY2(m_portalChooserSeen, "the file chooser was not the desktop portal's");
     QVERIFY(form7().isVisible());
     QVERIFY(form8().isVisible());
     QVERIFY(!form6().isVisible());
@@ -273,7 +313,7 @@ void TestMail::saveDraftWithTheFile(const QString& subject)
 void TestMail::attachesToTheDraft()
 {
     start({"tindrel-voice"});
-    pressAttachVoice();
+    pressAttachVoice("tindrel-voice");
     saveDraftWithTheFile("tindrel-voice");
 }
 
@@ -289,7 +329,7 @@ void TestMail::minimisedComposeWindow()
     XIconifyWindow(display, static_cast<Window>(w), DefaultScreen(display));
     XCloseDisplay(display);
     QTRY_VERIFY_WITH_TIMEOUT(IsMinimized(w) != 0, StartMs);
-    pressAttachVoice();
+    pressAttachVoice("tindrel-minimised");
     QCOMPARE(IsMinimized(w), 0);
     saveDraftWithTheFile("tindrel-minimised");
 }
@@ -307,7 +347,7 @@ void TestMail::frontmostOfTwoComposeWindows()
             return w.window ? BringToFront(w.window) == 1 : RaiseControlledWindow(w.controlled);
         }(),
         StartMs);
-    pressAttachVoice();
+    pressAttachVoice("tindrel-front");
     saveDraftWithTheFile("tindrel-front");
     // Attached to that one only, and once.
     for (const QByteArray& raw : m_program.drafts(m_home)) {
@@ -360,8 +400,62 @@ void TestMail::startedBeforeAccessibility()
     QVERIFY(m_process->waitForFinished(StartMs));
     m_process.reset();
     start({subject});
-    pressAttachVoice();
+    pressAttachVoice(subject);
     saveDraftWithTheFile(subject);
+}
+
+// Set so in a snap or a Flatpak: Thunderbird always asks the portal.
+void TestMail::alwaysThroughThePortal()
+{
+    if (!m_portal || m_program.executable != "thunderbird")
+        QSKIP("Thunderbird on a session with the desktop portal");
+    QFile prefs(m_home + "/profile/user.js");
+    QVERIFY(prefs.open(QIODevice::Append));
+    prefs.write("user_pref(\"widget.use-xdg-desktop-portal.file-picker\", 1);\n");
+    prefs.close();
+    start({"tindrel-portal"});
+    pressAttachVoice("tindrel-portal");
+    saveDraftWithTheFile("tindrel-portal");
+}
+
+// Another program has a portal file chooser open, of the same backend process,
+// while the file is attached: it gets no key and no path, and stays open
+// without an answer.
+void TestMail::anotherProgramsPortalChooserGetsNothing()
+{
+    if (!m_portal || m_wayland)
+        QSKIP("an X11 session with the desktop portal");
+    QWidget other;
+    other.setWindowTitle("Another Program");
+    other.resize(400, 300);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    const QString owner = QStringLiteral("x11:%1").arg(other.winId(), 0, 16);
+    QDBusMessage open = QDBusMessage::createMethodCall(
+        "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+        "org.freedesktop.portal.FileChooser", "OpenFile");
+    open << owner << QStringLiteral("Choose a Picture") << QVariantMap();
+    const QDBusMessage asked = QDBusConnection::sessionBus().call(open, QDBus::Block, StartMs);
+    QCOMPARE(asked.type(), QDBusMessage::ReplyMessage);
+    const QString request = asked.arguments().value(0).value<QDBusObjectPath>().path();
+    m_portalAnswers.clear();
+    QVERIFY(QDBusConnection::sessionBus().connect({}, request, "org.freedesktop.portal.Request",
+                                                  "Response", this,
+                                                  SLOT(portalAnswered(uint, QVariantMap))));
+    WindowQuery otherChooser = portalChooser(static_cast<WindowHandle>(other.winId()));
+    otherChooser.title = "Choose a Picture";
+    QTRY_VERIFY_WITH_TIMEOUT(FindWindowLike(otherChooser) != 0, StartMs);
+    const WindowHandle before = FindWindowLike(otherChooser);
+
+    start({"tindrel-beside"});
+    pressAttachVoice("tindrel-beside");
+    saveDraftWithTheFile("tindrel-beside");
+    QCOMPARE(FindWindowLike(otherChooser), before);
+    QVERIFY2(m_portalAnswers.isEmpty(), "the other program's chooser answered");
+
+    QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        "org.freedesktop.portal.Desktop", request, "org.freedesktop.portal.Request", "Close"));
+    QTRY_VERIFY_WITH_TIMEOUT(FindWindowLike(otherChooser) == 0, StartMs);
 }
 
 QTEST_MAIN(TestMail)

@@ -10,7 +10,9 @@
 # sets it; on sway a link there to the socket in sway's own runtime folder), DISPLAY and XAUTHORITY of
 # the compositor's Xwayland, XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP,
 # a private D-Bus session bus, and WAYLAND_SESSION_KIND. The screen is
-# WAYLAND_SESSION_SIZE (1280x1024). Composes with sound-session.sh.
+# WAYLAND_SESSION_SIZE (1280x1024). SESSION_PORTAL (desktop-portal.sh): the
+# desktop portal with the compositor's desktop's backends, or none. Composes
+# with sound-session.sh.
 #
 # What each compositor needs here:
 #   gnome  gnome-shell --headless --wayland; it wants a system bus (a private
@@ -106,6 +108,8 @@ mkdir -p /tmp/.X11-unix 2>/dev/null && chmod 1777 /tmp/.X11-unix 2>/dev/null
 # The services it starts (the accessibility bus among them, which keeps its
 # switch in the user's settings) see a home folder of the session's own.
 mkdir -p "$work/home"
+. "$(dirname "$0")/desktop-portal.sh"
+session_portal "$kind" "$work/home/.config" || exit 1
 HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
     dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/session-bus" \
     >"$work/session-bus.log" 2>&1 &
@@ -206,6 +210,13 @@ if [ "$kind" = sway ]; then
 fi
 # Xwayland is up once its window manager (the compositor) has announced itself.
 wait_for "X window manager" $compositor x_answers
+
+if [ "${SESSION_PORTAL:-none}" != none ]; then
+    # The services the session bus starts from now on (the portal and its
+    # backend) reach the compositor, as a desktop's session start sees to.
+    dbus-update-activation-environment WAYLAND_DISPLAY DISPLAY XAUTHORITY XDG_CURRENT_DESKTOP \
+        XDG_SESSION_TYPE ${SWAYSOCK:+SWAYSOCK} || fail "the session bus took no environment"
+fi
 
 export WAYLAND_SESSION_KIND=$kind
 "$@"

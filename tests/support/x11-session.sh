@@ -4,6 +4,8 @@
 # --own-home: the command (and the session bus it may start, with the
 # services that keep settings, such as the accessibility switch) gets a home
 # folder of the session's own instead of the user's.
+# SESSION_PORTAL (desktop-portal.sh): the desktop portal as an X11 desktop
+# runs it (with --own-home), or none.
 # Exit status: the command's.
 set -u
 own_home=
@@ -54,6 +56,13 @@ if [ -n "$own_home" ]; then
     mkdir -p "$work/home"
     export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 fi
+. "$(dirname "$0")/desktop-portal.sh"
+if [ "${SESSION_PORTAL:-none}" != none ]; then
+    [ -n "$own_home" ] || { echo "the desktop portal needs --own-home" >&2; exit 2; }
+    # The desktops that install this backend say who they are.
+    export XDG_CURRENT_DESKTOP=${XDG_CURRENT_DESKTOP:-XFCE}
+fi
+session_portal x11 "$work/home/.config" || exit 1
 "$@"
 status=$?
 exit $status

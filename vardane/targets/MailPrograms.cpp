@@ -9,12 +9,20 @@ namespace {
 constexpr const char* AnyButton = "push button|button";
 // Evolution's X11 class: "Evolution", from 3.56 "Org.gnome.Evolution".
 constexpr const char* EvolutionClass = "Evolution|Org.gnome.Evolution";
+// The X11 class of the desktop portal's GTK backend, whose file chooser a
+// program may show instead of its own.
+constexpr const char* PortalChooserClass = "Xdg-desktop-portal-gtk";
 
 // The programs found by what they say of their windows attach through a GTK
 // file chooser: "/" opens its location field (leaving a list of recent files,
 // where a typed path would be ignored), which takes a moment to take the
 // keyboard; select-all then lets the typed path replace whatever the field
 // holds, and Enter takes it.
+//
+// Where the desktop portal answers, a program may have its file chooser
+// shown by the portal's backend instead, a window of another process owned by
+// the compose window; on X11 it is found by that backend's class, and takes
+// the same keys (the GTK backend's is the same chooser).
 //
 // Their native windows on a Wayland desktop are found by the program's
 // accessible name instead, and the file chooser opened by the controls the
@@ -28,7 +36,7 @@ MailProgram byClass(ComposeKind kind, std::string name, std::string attachKeys, 
     p.keysBeforePath = {"/", "{CTRL+A}"};
     p.keysAfterPath = {"~"};
     p.compose = std::move(compose);
-    p.fileDialog = {.className = std::move(programClass)};
+    p.fileDialog = {.className = programClass + "|" + PortalChooserClass};
     p.accessibleFileDialog = {.application = accessibleCompose.application,
                               .role = FileChooserRole};
     p.accessibleCompose = std::move(accessibleCompose);
