@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vardane {
 
 using namespace automation;
@@ -356,6 +358,17 @@ void Form6::AttachByControls(const MailProgram& k, ControlledWindow compose, con
 {
     // For the user's sake only: nothing below needs it in front.
     RaiseControlledWindow(compose);
+    // The program may have the desktop portal show its chooser: then it is
+    // the portal's chooser that opens after the command, not one the portal
+    // already shows another program.
+    const std::vector<ControlledWindow> portalChoosers =
+        FindControlledWindows(targets::PortalFileChooser);
+    const auto newPortalChooser = [&] {
+        for (ControlledWindow w : FindControlledWindows(targets::PortalFileChooser))
+            if (std::find(portalChoosers.begin(), portalChoosers.end(), w) == portalChoosers.end())
+                return w;
+        return ControlledWindow{0};
+    };
     WaitLimit limit;
     const Result opened = WorkControls(
         compose, k.attachControls, [] { return abandoned(false); },
@@ -368,7 +381,11 @@ void Form6::AttachByControls(const MailProgram& k, ControlledWindow compose, con
 
     ControlledWindow dialog = 0;
     switch (Until([&] { return dialog != 0; },
-                  [&] { dialog = FindControlledDialog(compose, k.accessibleFileDialog); },
+                  [&] {
+                      dialog = FindControlledDialog(compose, k.accessibleFileDialog);
+                      if (!dialog)
+                          dialog = newPortalChooser();
+                  },
                   [] { return abandoned(false); })) {
     case WaitEnd::Done:
         break;

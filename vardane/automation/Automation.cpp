@@ -137,6 +137,11 @@ ControlledWindow Automation::FindControlledDialog(ControlledWindow owner,
     return owner && m_controls ? m_controls->findDialog(owner, query) : 0;
 }
 
+std::vector<ControlledWindow> Automation::FindControlledWindows(const AccessibleQuery& query)
+{
+    return m_controls ? m_controls->findWindows(query) : std::vector<ControlledWindow>{};
+}
+
 ControlledWindow Automation::ControlsOf(WindowHandle window, const std::string& role)
 {
     if (!window || !m_controls)

@@ -70,6 +70,7 @@ public:
     // the window system whose programs offer their controls.
     ControlledWindow FindControlledWindow(const AccessibleQuery& query);
     ControlledWindow FindControlledDialog(ControlledWindow owner, const AccessibleQuery& query);
+    std::vector<ControlledWindow> FindControlledWindows(const AccessibleQuery& query);
     // The window the window system shows, reached through its controls (a
     // window of that role of the same process and title); 0 when its program
     // does not offer them.
@@ -190,6 +191,10 @@ inline ControlledWindow FindControlledWindow(const AccessibleQuery& query)
 inline ControlledWindow FindControlledDialog(ControlledWindow owner, const AccessibleQuery& query)
 {
     return Automation::instance().FindControlledDialog(owner, query);
+}
+inline std::vector<ControlledWindow> FindControlledWindows(const AccessibleQuery& query)
+{
+    return Automation::instance().FindControlledWindows(query);
 }
 inline ControlledWindow ControlsOf(WindowHandle w, const std::string& role)
 {

@@ -64,6 +64,8 @@ public:
     // Among the windows the query matches, the one the user had in front
     // last; 0 when none.
     virtual ControlledWindow findWindow(const AccessibleQuery& query) = 0;
+    // Every window the query matches, in no order.
+    virtual std::vector<ControlledWindow> findWindows(const AccessibleQuery& query) = 0;
     // A window of the same program as owner (its dialogs) that the query
     // matches (the application is owner's); 0 when none.
     virtual ControlledWindow findDialog(ControlledWindow owner, const AccessibleQuery& query) = 0;

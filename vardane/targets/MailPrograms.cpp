@@ -106,6 +106,8 @@ const char* const NoAccessibilityAdvice =
 
 const char* const FileChooserRole = "file chooser";
 const ControlQuery FileChooserAccept = {AnyButton, "Open", "click"};
+const AccessibleQuery PortalFileChooser = {.application = "xdg-desktop-portal-*",
+                                           .role = FileChooserRole};
 
 const std::vector<MailProgram>& mailPrograms()
 {

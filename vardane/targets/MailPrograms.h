@@ -76,5 +76,9 @@ extern const char* const NoAccessibilityAdvice;
 // accepts the chosen file (or the dialog's default button, whatever its label).
 extern const char* const FileChooserRole;
 extern const ControlQuery FileChooserAccept;
+// The desktop portal's file chooser, a window of the portal's backend, which
+// a program may show instead of its own (the backend shows one for any
+// program that asks).
+extern const AccessibleQuery PortalFileChooser;
 
 } // namespace targets

@@ -75,19 +75,15 @@ public:
 
     ControlledWindow findWindow(const AccessibleQuery& q) override
     {
-        if (!m_native || q.empty() || !client())
-            return 0;
-        std::vector<Candidate> found;
-        for (const Object& app : m_client->applications()) {
-            // Not this program itself (it is on the bus too, and would have
-            // to answer while it waits for the answer).
-            const std::uint32_t pid = m_client->processOf(app.service);
-            if (pid == m_self || !matches(q.application, m_client->name(app)))
-                continue;
-            for (const Object& top : m_client->children(app))
-                consider(q, {app, top, pid}, found);
-        }
-        return frontmost(found);
+        return frontmost(candidates(q));
+    }
+
+    std::vector<ControlledWindow> findWindows(const AccessibleQuery& q) override
+    {
+        std::vector<ControlledWindow> all;
+        for (const Candidate& c : candidates(q))
+            all.push_back(c.handle);
+        return all;
     }
 
     ControlledWindow findDialog(ControlledWindow ownerHandle, const AccessibleQuery& q) override
@@ -245,6 +241,24 @@ private:
                 .has_value();
         if (found)
             m_holding.insert(window);
+        return found;
+    }
+
+    // The native windows the query matches.
+    std::vector<Candidate> candidates(const AccessibleQuery& q)
+    {
+        std::vector<Candidate> found;
+        if (!m_native || q.empty() || !client())
+            return found;
+        for (const Object& app : m_client->applications()) {
+            // Not this program itself (it is on the bus too, and would have
+            // to answer while it waits for the answer).
+            const std::uint32_t pid = m_client->processOf(app.service);
+            if (pid == m_self || !matches(q.application, m_client->name(app)))
+                continue;
+            for (const Object& top : m_client->children(app))
+                consider(q, {app, top, pid}, found);
+        }
         return found;
     }
 

@@ -74,14 +74,19 @@ ControlledWindow ScriptedControls::pick(const std::vector<ControlledWindow>& fou
     return found.back();
 }
 
-ControlledWindow ScriptedControls::findWindow(const AccessibleQuery& query)
+std::vector<ControlledWindow> ScriptedControls::findWindows(const AccessibleQuery& query)
 {
     std::vector<ControlledWindow> found;
     if (native)
         for (const auto& [id, w] : m_windows)
             if (matchesPattern(query.application, w.application) && matches(w, query))
                 found.push_back(id);
-    const ControlledWindow id = pick(found);
+    return found;
+}
+
+ControlledWindow ScriptedControls::findWindow(const AccessibleQuery& query)
+{
+    const ControlledWindow id = pick(findWindows(query));
     log << QStringLiteral("FindWindow(%1, %2) = %3")
                .arg(QString::fromStdString(query.application), QString::fromStdString(query.name))
                .arg(id);

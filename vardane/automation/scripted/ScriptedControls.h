@@ -61,6 +61,7 @@ public:
     // Controls
     bool findsNativeWindows() const override { return native; }
     ControlledWindow findWindow(const AccessibleQuery& query) override;
+    std::vector<ControlledWindow> findWindows(const AccessibleQuery& query) override;
     ControlledWindow findDialog(ControlledWindow owner, const AccessibleQuery& query) override;
     ControlledWindow windowOf(const WindowOrigin& origin, const std::string& role) override;
     std::optional<WindowOrigin> originOf(ControlledWindow window) override;
