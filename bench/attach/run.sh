@@ -11,6 +11,10 @@
 # Usage: run.sh [BUILD_DIR]   (default build/)
 # x11-a11y is X11 again with the programs on the desktop's accessibility bus
 # (TINDREL_MAIL_ACCESSIBILITY=on), as on an X11 desktop running its service.
+# An environment ending in -portal runs the desktop portal as that desktop
+# does (SESSION_PORTAL=desktop, tests/support/desktop-portal.sh), whose file
+# chooser Thunderbird then shows; x11-portal without accessibility, so that
+# the portal's chooser takes the keys.
 # Environment: ATTACH_PRESSES (6), ATTACH_ENVS ("x11 x11-a11y gnome kde sway"),
 #   ATTACH_PROGRAMS ("thunderbird evolution claws-mail").
 # Prints one row per environment and program in the form of the rows of
@@ -44,16 +48,23 @@ for env in $envs; do
         log=$runs/$env-$program.log
         echo "== $env / $program ($presses presses)" >&2
         accessible=
-        if [ "$env" = x11 ] || [ "$env" = x11-a11y ]; then
+        portal=none
+        no_bridge=
+        kind=${env%-portal}
+        if [ "$kind" != "$env" ]; then
+            portal=desktop
+            [ "$kind" = x11 ] && no_bridge=1
+        fi
+        if [ "$kind" = x11 ] || [ "$kind" = x11-a11y ]; then
             session=("$support/x11-session.sh" --own-home dbus-run-session --)
-            [ "$env" = x11-a11y ] && accessible=on
+            [ "$kind" = x11-a11y ] && accessible=on
         else
-            session=("$support/wayland-session.sh" "$env")
+            session=("$support/wayland-session.sh" "$kind")
         fi
         # A session that ended under the run (status 75) gets one more try.
         for try in 1 2; do
             QT_QPA_PLATFORM=xcb TINDREL_MAIL_PROGRAM=$program TINDREL_MAIL_ACCESSIBILITY=$accessible \
-                "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
+                SESSION_PORTAL=$portal env ${no_bridge:+NO_AT_BRIDGE=1} "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
             status=${PIPESTATUS[0]}
             [ "$status" -eq 75 ] || break
             echo "   the session ended under the run; once more in a new session" >&2
@@ -96,6 +107,9 @@ summary() {
         shown["gnome"] = "GNOME (gnome-shell, Wayland)"
         shown["kde"] = "KDE Plasma (KWin, Wayland)"
         shown["sway"] = "sway (Wayland)"
+        shown["x11-portal"] = "X11 with the desktop portal (its GTK backend)"
+        shown["x11-a11y-portal"] = "X11, accessibility bus, the desktop portal"
+        shown["sway-portal"] = "sway (Wayland) with the desktop portal (-wlr, -gtk)"
         shown["thunderbird"] = "Thunderbird"
         shown["evolution"] = "Evolution"
         shown["claws-mail"] = "Claws Mail"

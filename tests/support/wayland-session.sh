@@ -110,7 +110,9 @@ mkdir -p /tmp/.X11-unix 2>/dev/null && chmod 1777 /tmp/.X11-unix 2>/dev/null
 mkdir -p "$work/home"
 . "$(dirname "$0")/desktop-portal.sh"
 session_portal "$kind" "$work/home/.config" || exit 1
-HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
+# Nor do they get the toolkit choices made for the command (the portal's
+# backend runs natively, as the desktop starts it).
+env -u QT_QPA_PLATFORM -u GDK_BACKEND HOME=$work/home XDG_CONFIG_HOME=$work/home/.config \
     dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/session-bus" \
     >"$work/session-bus.log" 2>&1 &
 pids+=($!)
