@@ -107,7 +107,7 @@ namespace {
 // The desktop portal's file chooser on X11, owned by `owner` when set.
 WindowQuery portalChooser(WindowHandle owner = 0)
 {
-    return {.className = "Xdg-desktop-portal-gtk", .owner = owner};
+    return {.className = targets::PortalFileChooserClass, .owner = owner};
 }
 
 } // namespace

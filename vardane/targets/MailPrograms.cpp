@@ -9,9 +9,6 @@ namespace {
 constexpr const char* AnyButton = "push button|button";
 // Evolution's X11 class: "Evolution", from 3.56 "Org.gnome.Evolution".
 constexpr const char* EvolutionClass = "Evolution|Org.gnome.Evolution";
-// The X11 class of the desktop portal's GTK backend, whose file chooser a
-// program may show instead of its own.
-constexpr const char* PortalChooserClass = "Xdg-desktop-portal-gtk";
 
 // The programs found by what they say of their windows attach through a GTK
 // file chooser: "/" opens its location field (leaving a list of recent files,
@@ -36,7 +33,7 @@ MailProgram byClass(ComposeKind kind, std::string name, std::string attachKeys, 
     p.keysBeforePath = {"/", "{CTRL+A}"};
     p.keysAfterPath = {"~"};
     p.compose = std::move(compose);
-    p.fileDialog = {.className = programClass + "|" + PortalChooserClass};
+    p.fileDialog = {.className = programClass + "|" + PortalFileChooserClass};
     p.accessibleFileDialog = {.application = accessibleCompose.application,
                               .role = FileChooserRole};
     p.accessibleCompose = std::move(accessibleCompose);
@@ -106,6 +103,7 @@ const char* const NoAccessibilityAdvice =
 
 const char* const FileChooserRole = "file chooser";
 const ControlQuery FileChooserAccept = {AnyButton, "Open", "click"};
+const char* const PortalFileChooserClass = "Xdg-desktop-portal-gtk";
 const AccessibleQuery PortalFileChooser = {.application = "xdg-desktop-portal-*",
                                            .role = FileChooserRole};
 

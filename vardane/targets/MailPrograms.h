@@ -80,5 +80,7 @@ extern const ControlQuery FileChooserAccept;
 // a program may show instead of its own (the backend shows one for any
 // program that asks).
 extern const AccessibleQuery PortalFileChooser;
+// Its X11 class (the GTK backend's), for a window owned by the program's.
+extern const char* const PortalFileChooserClass;
 
 } // namespace targets
