@@ -7,8 +7,7 @@
 // Ctrl+S, or on Wayland its draft command through accessibility), and reads
 // the draft back from disk: the attachment, decoded, must be the voice file
 // byte for byte. Where the session runs the desktop portal (SESSION_PORTAL),
-// Thunderbird's file chooser is the portal's, and the GTK programs are told
-// to use it too.
+// Thunderbird's file chooser is the portal's.
 
 #include "Form6.h"
 #include "Form7.h"
@@ -187,10 +186,7 @@ void TestMail::cleanupTestCase()
 
 void TestMail::start(const QStringList& subjects)
 {
-    QProcessEnvironment env = mailprograms::mailEnvironment(m_home);
-    // Thunderbird takes the portal's chooser by itself where a portal answers.
-    if (m_portal && m_program.executable != "thunderbird")
-        env.insert("GTK_USE_PORTAL", "1");
+    const QProcessEnvironment env = mailprograms::mailEnvironment(m_home);
     const QList<QStringList> commands = m_program.commands(m_home, subjects);
     for (qsizetype i = 0; i < commands.size(); ++i) {
         auto process = std::make_unique<QProcess>();
