@@ -8,6 +8,10 @@
 # under the prefix it is really installed into (cmake --install --prefix, or /usr in the
 # package). In the .in files @TINDREL_PROGRAM@ is the program's full path, @TINDREL_ID@
 # the id (also the icon's name).
+# The project's home page, as the package and the AppStream descriptions name it
+# (AppStream 1.0 validators, Debian 13's, want one); its domain is the contact
+# address's.
+set(TINDREL_HOMEPAGE "https://tindrel.example.org/")
 set(TINDREL_ICON_SIZES 16 24 32 48 64 128 256)
 find_program(TINDREL_RSVG_CONVERT rsvg-convert)
 if(NOT TINDREL_RSVG_CONVERT AND UNIX)

@@ -19,6 +19,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tindrel)
 set(CPACK_PACKAGE_VENDOR "Tindrel developers")
 set(CPACK_PACKAGE_CONTACT "Tindrel developers <tindrel@example.org>")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TINDREL_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "voice messages for e-mail, and a software ordering wizard")
 set(CPACK_PACKAGE_DESCRIPTION "\
