@@ -110,6 +110,7 @@ summary() {
         shown["x11-portal"] = "X11 with the desktop portal (its GTK backend)"
         shown["x11-a11y-portal"] = "X11, accessibility bus, the desktop portal"
         shown["sway-portal"] = "sway (Wayland) with the desktop portal (-wlr, -gtk)"
+        shown["gnome-portal"] = "GNOME (Wayland) with the desktop portal (-gnome, GTK 4)"
         shown["thunderbird"] = "Thunderbird"
         shown["evolution"] = "Evolution"
         shown["claws-mail"] = "Claws Mail"

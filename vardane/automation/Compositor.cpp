@@ -1,6 +1,7 @@
 #include "Compositor.h"
 
 #include "kwin/KWinScript.h"
+#include "mutter/RemoteDesktop.h"
 #include "sway/SwayIpc.h"
 
 #include <QJsonArray>
@@ -126,6 +127,27 @@ private:
     std::unique_ptr<kwin::Scripting> m_kwin;
 };
 
+// GNOME tells nothing of its windows and brings none forward for another
+// program; it takes keys.
+class MutterCompositor : public Compositor
+{
+public:
+    explicit MutterCompositor(std::unique_ptr<mutter::RemoteDesktop> input)
+        : m_input(std::move(input))
+    {
+    }
+
+    std::vector<WindowOrigin> recentFirst() override { return {}; }
+    bool raise(const WindowOrigin&) override { return false; }
+    bool pressTogether(const std::vector<std::uint32_t>& keysyms) override
+    {
+        return m_input->pressTogether(keysyms);
+    }
+
+private:
+    std::unique_ptr<mutter::RemoteDesktop> m_input;
+};
+
 } // namespace
 
 std::unique_ptr<Compositor> compositorFromEnvironment()
@@ -134,6 +156,8 @@ std::unique_ptr<Compositor> compositorFromEnvironment()
         return std::make_unique<SwayCompositor>(std::move(ipc));
     if (auto scripting = kwin::Scripting::fromEnvironment())
         return std::make_unique<KWinCompositor>(std::move(scripting));
+    if (auto input = mutter::RemoteDesktop::fromEnvironment())
+        return std::make_unique<MutterCompositor>(std::move(input));
     return nullptr;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 // What a Wayland compositor tells and does for other programs, where it lets
-// them: the order in which its windows were last in front, and bringing one
-// to the front. sway (its IPC) and KWin (its scripting) do; GNOME does
-// neither, and has no implementation here.
+// them: the order in which its windows were last in front, bringing one to
+// the front, and keys. sway (its IPC) and KWin (its scripting) tell and
+// bring forward; GNOME does neither, but takes keys (its remote desktop).
 
 #include "WindowSystem.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,13 @@ public:
     // Focuses an X11 window of its X server by its id, where the compositor
     // leaves X11 programs' own requests unanswered (sway).
     virtual bool raiseX11Window(WindowHandle window) { return (void)window, false; }
+    // Presses keys (X keysyms) together into the window that holds the
+    // keyboard, whatever program's, where the compositor takes keys from
+    // programs (GNOME); false where it did not.
+    virtual bool pressTogether(const std::vector<std::uint32_t>& keysyms)
+    {
+        return (void)keysyms, false;
+    }
 };
 
 // The session's compositor, when it is one that answers; nullptr otherwise.

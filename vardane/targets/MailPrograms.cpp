@@ -102,10 +102,13 @@ const char* const NoAccessibilityAdvice =
     "Install it (Debian package at-spi2-core), log in again, then press \"Attach Voice\" again.";
 
 const char* const FileChooserRole = "file chooser";
-const ControlQuery FileChooserAccept = {AnyButton, "Open", "click"};
+// GTK 4 names a button by its label with the mnemonic, then by its label.
+const ControlQuery FileChooserAccept = {AnyButton, "Open|_Open Open", "click"};
 const char* const PortalFileChooserClass = "Xdg-desktop-portal-gtk";
+// GNOME's backend (GTK 4) shows it as a dialog; only the one that opens
+// after the program's command is taken for its chooser.
 const AccessibleQuery PortalFileChooser = {.application = "xdg-desktop-portal-*",
-                                           .role = FileChooserRole};
+                                           .role = "file chooser|dialog"};
 
 const std::vector<MailProgram>& mailPrograms()
 {

@@ -18,6 +18,10 @@ namespace {
 using atspi::Object;
 using atspi::Route;
 
+// The keys that show a GTK file chooser's location field (Ctrl+L).
+constexpr std::uint32_t ControlKeysym = 0xffe3;
+constexpr std::uint32_t LKeysym = 0x6c;
+
 struct Frame
 {
     Object app;
@@ -161,10 +165,21 @@ public:
         const Frame* f = frame(chooser);
         if (!f || !client())
             return Result::failed("the file chooser is not on the accessibility bus");
-        // Its command that shows the location field is asked once only:
-        // asked again it may hide the field.
-        return m_client->enterFileName(f->frame, QString::fromStdString(path),
-                                       m_locationShown.insert(chooser).second)
+        auto field = m_client->locationField(f->frame);
+        if (!field && !m_locationShown.count(chooser)) {
+            // Its own command, else its key (GTK 4 offers no command) where
+            // the compositor takes keys, once the chooser holds the keyboard:
+            // the field then shows, and takes the focus, a moment later.
+            if (m_client->showLocation(f->frame)) {
+                m_locationShown.insert(chooser);
+                field = m_client->locationField(f->frame);
+            } else if (m_compositor && m_client->holdsFocus(f->frame) &&
+                       m_compositor->pressTogether({ControlKeysym, LKeysym})) {
+                m_locationShown.insert(chooser);
+            }
+        }
+        const QString text = QString::fromStdString(path);
+        return field && m_client->setText(*field, text) && m_client->text(*field) == text
                    ? Result::done()
                    : Result::notYet("the file chooser shows no location field (yet)");
     }

@@ -243,7 +243,10 @@ bool Client::setText(const Object& o, const QString& text)
 
 QString Client::text(const Object& o)
 {
-    return first(call(o, Prefix + QStringLiteral("Text"), QStringLiteral("GetText"), {0, -1}))
+    // Up to its length: GTK 4 answers an open end with nothing.
+    const int length =
+        property(o, QStringLiteral("Text"), QStringLiteral("CharacterCount")).toInt();
+    return first(call(o, Prefix + QStringLiteral("Text"), QStringLiteral("GetText"), {0, length}))
         .toString();
 }
 
@@ -263,25 +266,30 @@ std::optional<Object> Client::windowOf(std::uint32_t pid, const QString& role, c
     return std::nullopt;
 }
 
-bool Client::enterFileName(const Object& chooser, const QString& path, bool showLocation)
+std::optional<Object> Client::locationField(const Object& chooser)
 {
-    const auto locationField = [&] {
-        return find(chooser, [&](const Object& o, const QString& role) {
-            if (role != QLatin1String("text"))
-                return false;
-            const auto s = states(o);
-            return (s >> Showing & 1) && (s >> Editable & 1);
-        });
-    };
-    auto field = locationField();
-    if (!field && showLocation) {
-        const auto widget = find(chooser, [&](const Object& o, const QString&) {
-            return actions(o).contains(QStringLiteral("show_location"));
-        });
-        if (widget && doAction(*widget, QStringLiteral("show_location"), Route::Own))
-            field = locationField();
-    }
-    return field && setText(*field, path) && text(*field) == path;
+    return find(chooser, [&](const Object& o, const QString& role) {
+        // GTK 4 names the role "text box".
+        if (role != QLatin1String("text") && role != QLatin1String("text box"))
+            return false;
+        const auto s = states(o);
+        return (s >> Editable & 1) && ((s >> Showing & 1) || (s >> Focused & 1));
+    });
+}
+
+bool Client::showLocation(const Object& chooser)
+{
+    const QString command = QStringLiteral("show_location");
+    const auto widget = find(
+        chooser, [&](const Object& o, const QString&) { return actions(o).contains(command); });
+    return widget && doAction(*widget, command, Route::Own);
+}
+
+bool Client::holdsFocus(const Object& window)
+{
+    return has(window, Active) || find(window, [&](const Object& o, const QString&) {
+                                      return has(o, Focused);
+                                  }).has_value();
 }
 
 int Client::acceptFileChooser(const Object& chooser, const ControlQuery& query)
@@ -316,7 +324,8 @@ std::optional<Object> Client::findBelow(const Object& from, const Test& test, in
         QStringLiteral("document text"), QStringLiteral("table"),
         QStringLiteral("tree table"),    QStringLiteral("tree"),
         QStringLiteral("list"),          QStringLiteral("text"),
-        QStringLiteral("terminal"),      QStringLiteral("invalid")};
+        QStringLiteral("text box"),      QStringLiteral("terminal"),
+        QStringLiteral("invalid")};
     if (r.isEmpty() || content.contains(r))
         return std::nullopt;
     for (const Object& child : children(from))

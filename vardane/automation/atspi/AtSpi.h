@@ -30,6 +30,7 @@ inline constexpr int CallLimitMs = 3000;
 enum State : int {
     Active = 1,
     Editable = 7,
+    Focused = 12,
     Iconified = 15,
     Sensitive = 24,
     Showing = 25,
@@ -89,12 +90,15 @@ public:
     std::optional<Object> windowOf(std::uint32_t pid, const QString& role, const QString& name,
                                    Object* application = nullptr);
 
-    // A file chooser's controls. enterFileName sets the path as the text of
-    // its location field and reads it back; a chooser showing no such field
-    // is asked for it by its own command (as its Ctrl+L does) when
-    // `showLocation`, which is to be asked once only: asked again it may hide
-    // the field.
-    bool enterFileName(const Object& chooser, const QString& path, bool showLocation);
+    // A file chooser's controls: its location field (an editable text that
+    // shows, or has the keyboard focus: GTK 4 tells no text field's showing),
+    // and its own command that shows the field (as its Ctrl+L does; false
+    // when it has none). The field is asked once only: asked again it may
+    // hide the field.
+    std::optional<Object> locationField(const Object& chooser);
+    bool showLocation(const Object& chooser);
+    // Whether the window, or a control in it, has the keyboard focus.
+    bool holdsFocus(const Object& window);
     // Presses its button that the query names (or its default button): 1
     // pressed, 0 still greyed (the chooser has not taken the name in yet: an
     // action then is ignored), -1 no such button or the press failed.
