@@ -1,6 +1,7 @@
 #include "Module1.h"
 #include "order.h"
 
+#include "WindowPlaces.h"
 #include "WindowPlatform.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
     session::WindowPlatform platform(argc, argv);
     QApplication app(argc, argv);
     platform.restoreEnvironment();
+    session::keepWindowPlacesTrue(app);
     QApplication::setApplicationName(QStringLiteral("order"));
     // The program ends when its last window has closed (Qt's default).
     orderapp::Show<orderapp::order>();

@@ -11,6 +11,7 @@
 #include "ClassicApplication.h"
 #include "EventLog.h"
 #include "RecorderWindow.h"
+#include "WindowPlaces.h"
 #include "WindowPlatform.h"
 
 #include <QDir>
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     session::WindowPlatform platform(argc, argv);
     classic::ClassicApplication app(argc, argv);
     platform.restoreEnvironment();
+    session::keepWindowPlacesTrue(app);
     QApplication::setApplicationName(QStringLiteral("tindrel-recorder"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tindrel-recorder"));
     app.setQuitOnLastWindowClosed(false);

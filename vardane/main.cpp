@@ -1,4 +1,5 @@
 #include "Module1.h"
+#include "WindowPlaces.h"
 #include "WindowPlatform.h"
 #include "automation/Automation.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
     session::WindowPlatform platform(argc, argv);
     QApplication app(argc, argv);
     platform.restoreEnvironment();
+    session::keepWindowPlacesTrue(app);
     QApplication::setApplicationName(QStringLiteral("Tindrel"));
     if (platform.waylandSession() &&
         !automation::Automation::instance().backend().reachesOtherPrograms()) {

@@ -17,6 +17,7 @@
 #include "Module1.h"
 #include "RoadSetup.h"
 #include "SpeechProof.h"
+#include "WindowPlaces.h"
 #include "WindowPlatform.h"
 #include "automation/Automation.h"
 
@@ -25,6 +26,8 @@
 #include <QtEndian>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,6 +45,7 @@
 
 // Xlib after Qt: its macros clash with Qt's names.
 #include "X11Frames.h"
+#include <X11/extensions/XTest.h>
 
 using namespace vardane;
 using namespace automation;
@@ -115,6 +119,65 @@ QString swayMisplacement(const QString& title)
     return found;
 }
 
+// Where a point of a widget is on the screen, as the X server has its window
+// (which is where the compositor shows it), not as Qt believes.
+QPoint onScreen(QWidget* widget, QPoint local)
+{
+    Display* d = qApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    const QPoint inWindow = widget->mapTo(widget->window(), local);
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(d, static_cast<Window>(widget->window()->winId()), DefaultRootWindow(d),
+                          inWindow.x(), inWindow.y(), &x, &y, &child);
+    return {x, y};
+}
+
+// A person's click at a point of the screen, once the pointer is seen over
+// what it is meant for (the window manager may still be placing a window).
+bool clickWhere(const std::function<QPoint()>& at, const std::function<bool()>& over)
+{
+    Display* d = qApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    const bool reached = QTest::qWaitFor(
+        [&] {
+            const QPoint p = at();
+            XTestFakeMotionEvent(d, -1, p.x(), p.y(), CurrentTime);
+            XFlush(d);
+            return QTest::qWaitFor(over, 200);
+        },
+        LogWaitMs);
+    if (!reached)
+        return false;
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XFlush(d);
+    return true;
+}
+
+bool clickButton(QPushButton* button)
+{
+    return clickWhere([&] { return onScreen(button, button->rect().center()); },
+                      [&] { return button->underMouse(); });
+}
+
+// The main window's place in sway's own tree, its frame left out.
+QPoint swayContentOrigin(const QString& title)
+{
+    QProcess msg;
+    msg.start(QStringLiteral("swaymsg"), {"-r", "-t", "get_tree"});
+    if (!msg.waitForFinished(10000))
+        return {};
+    QPoint found;
+    std::function<void(const QJsonObject&)> walk = [&](const QJsonObject& node) {
+        if (node["shell"].toString() == "xwayland" && node["name"].toString() == title)
+            found = rectOf(node["rect"]).topLeft() + rectOf(node["window_rect"]).topLeft();
+        for (const char* kids : {"nodes", "floating_nodes"})
+            for (const QJsonValue& child : node[kids].toArray())
+                walk(child.toObject());
+    };
+    walk(QJsonDocument::fromJson(msg.readAllStandardOutput()).object());
+    return found;
+}
+
 // On sway, with native windows open beside the road: the window floats whole.
 #define VERIFY_FLOATS_WHOLE(title)                                                                 \
     if (onSway())                                                                                  \
@@ -135,6 +198,7 @@ private slots:
     void startOverLeavesNoFileAndNoRecorder();
     void attachAFileChosenInTheBrowser();
     void recorderClearOfInstructions();
+    void roadByThePointer();
 
 private:
     void recordAndSave(bool speak);
@@ -154,6 +218,8 @@ private:
 void TestRoad::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
+    // As the wizard's own start does.
+    session::keepWindowPlacesTrue(*qApp);
     QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "runs against a private sound server");
     road::prepareRoad(m_suite);
     m_spoken = sound::speak(m_suite.filePath("spoken.wav"),
@@ -337,6 +403,43 @@ void TestRoad::startOverLeavesNoFileAndNoRecorder()
     QVERIFY(QDir(VoiceFolder()).isEmpty());
     QVERIFY(form1().isVisible());
     QVERIFY(!form3().isVisible());
+}
+
+void TestRoad::roadByThePointer()
+{
+    // As a person starts the road: File opened by a click on the menu bar,
+    // "&Record A Message" clicked in it; the menu opens at its title, on the
+    // screen, wherever the compositor has put the window; then NEXT and
+    // Start Over clicked.
+    Form1& main = form1();
+    if (onSway())
+        QTRY_COMPARE_WITH_TIMEOUT(onScreen(&main, {}), swayContentOrigin(main.windowTitle()),
+                                  LogWaitMs);
+    QMenuBar* bar = main.menuBar();
+    const QRect title = bar->actionGeometry(main.File->menuAction());
+    QVERIFY(clickWhere([&] { return onScreen(bar, title.center()); },
+                       [&] { return bar->activeAction() == main.File->menuAction(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(main.File->isVisible(), LogWaitMs);
+    const QPoint below = onScreen(bar, title.bottomLeft());
+    const QPoint menu = onScreen(main.File, {});
+    QVERIFY2((menu - below).manhattanLength() <= 8,
+             qPrintable(QStringLiteral("the menu at %1,%2, its title's foot at %3,%4")
+                            .arg(menu.x())
+                            .arg(menu.y())
+                            .arg(below.x())
+                            .arg(below.y())));
+    const QRect item = main.File->actionGeometry(main.New);
+    // The click works the item the road starts from (the road runs within it).
+    QVERIFY(clickWhere([&] { return onScreen(main.File, item.center()); },
+                       [&] { return main.File->activeAction() == main.New; }));
+    QTRY_VERIFY_WITH_TIMEOUT(form2().isVisible(), LogWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstart"), LogWaitMs);
+    QVERIFY(clickButton(form2().Command1)); // NEXT
+    QTRY_VERIFY_WITH_TIMEOUT(form3().isVisible(), LogWaitMs);
+    QVERIFY(clickButton(form3().Command1)); // Start Over
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(main.isVisible(), LogWaitMs);
+    QVERIFY(QDir(VoiceFolder()).isEmpty());
 }
 
 void TestRoad::attachAFileChosenInTheBrowser()

@@ -219,9 +219,13 @@ void TestWayland::wholeRoadWithTheRecorder()
     // file, attach it to an X11 e-mail program's compose window; start over
     // at once after recording, as a person who changes their mind does; and
     // the road through the voice file browser.
-    const QStringList cases{QStringLiteral("recordSaveAndAttach:Netscape, spoken words"),
-                            QStringLiteral("startOverLeavesNoFileAndNoRecorder"),
-                            QStringLiteral("attachAFileChosenInTheBrowser")};
+    QStringList cases{QStringLiteral("recordSaveAndAttach:Netscape, spoken words"),
+                      QStringLiteral("startOverLeavesNoFileAndNoRecorder"),
+                      QStringLiteral("attachAFileChosenInTheBrowser")};
+    // sway places the windows itself: the road by the pointer, where what the
+    // wizard takes for its windows' places must be where sway shows them.
+    if (qgetenv("WAYLAND_SESSION_KIND") == "sway")
+        cases << QStringLiteral("roadByThePointer");
     runSuite(ROAD_SUITE, cases, desktopEnvironment());
 }
 
