@@ -5,6 +5,7 @@
 #include "EventLog.h"
 #include "LevelMeter.h"
 #include "SoundDevices.h"
+#include "WindowPlaces.h"
 #include "targets/Recorder.h"
 
 #include <QCloseEvent>
@@ -185,7 +186,7 @@ RecorderWindow::RecorderWindow(const RecorderOptions& options, QWidget* parent)
     // sway tiles every window that is neither a dialog nor of a fixed size,
     // however narrow the tile: there this one is of a fixed size, so that it
     // floats whole, every button of it on the screen.
-    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+    if (session::tilingCompositor())
         setFixedSize(size().expandedTo(minimumSizeHint()));
 
     m_input = new SoundInput(this);

@@ -16,7 +16,7 @@
 
 namespace session {
 
-bool compositorPlacesWindows()
+bool tilingCompositor()
 {
     return !qEnvironmentVariableIsEmpty("SWAYSOCK");
 }
@@ -94,7 +94,7 @@ private:
 
 void keepWindowPlacesTrue(QGuiApplication& application)
 {
-    if (!compositorPlacesWindows())
+    if (!tilingCompositor())
         return;
     auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>();
     if (x11 && x11->connection())

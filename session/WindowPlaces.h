@@ -16,9 +16,10 @@ class QGuiApplication;
 
 namespace session {
 
-// Whether the session's compositor places the X11 windows itself, whatever
-// they ask (sway, whose IPC socket the session names).
-bool compositorPlacesWindows();
+// Whether the session's compositor tiles windows (floating only dialogs and
+// windows of a fixed size) and places X11 windows itself, whatever they ask:
+// sway, whose IPC socket the session names.
+bool tilingCompositor();
 
 // Once the application is made; nothing where the compositor honours moves
 // or the windows are not X11 ones.

@@ -12,6 +12,7 @@
 #include "Form8.h"
 #include "Form9.h"
 #include "automation/Automation.h"
+#include "WindowPlaces.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -377,7 +378,7 @@ void makeFixedWindow(QWidget* window, int clientWidth, int clientHeight)
 void makeSizedWindow(QWidget* window, int clientWidth, int clientHeight)
 {
     window->resize(clientWidth, clientHeight);
-    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+    if (session::tilingCompositor())
         window->setFixedSize(clientWidth, clientHeight);
 }
 
@@ -388,7 +389,7 @@ void makeNoticeWindow(QWidget* window, int clientWidth, int clientHeight)
     // sway focuses every window it manages as it appears, a notice too (the
     // keyboard then goes nowhere), and puts it where it likes: there a notice
     // is left unmanaged, which sway shows above all, where it asks, unfocused.
-    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+    if (session::tilingCompositor())
         flags |= Qt::X11BypassWindowManagerHint;
     window->setWindowFlags(flags);
     // A notice never takes the keyboard: keys meant for another program's
