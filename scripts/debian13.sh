@@ -174,9 +174,7 @@ in_chroot bash /src/scripts/deps.sh
 phase_done "packages"
 
 # --- The build, as scripts/build.sh does it, into a folder of the chroot's own.
-# GNOME 48's portal chooser (a window of its file manager) is not reached yet:
-# its mail sessions run without the portal there.
-in_chroot env BUILD_DIR=/build bash /src/scripts/build.sh -DTINDREL_GNOME_MAIL_PORTAL=OFF
+in_chroot env BUILD_DIR=/build bash /src/scripts/build.sh
 phase_done "build"
 
 # --- The suites.

@@ -394,28 +394,42 @@ void Form6::AttachByControls(const MailProgram& k, ControlledWindow compose, con
     case WaitEnd::Abandoned:
         return;
     }
+    const std::vector<ControlledWindow> fileManagers =
+        FindControlledWindows(targets::FileManagerChooser);
     FillFileChooser(
-        dialog, [&] { return IsControlledWindowOpen(dialog); }, path);
+        dialog, [&] { return IsControlledWindowOpen(dialog); }, path,
+        std::find(fileManagers.begin(), fileManagers.end(), dialog) != fileManagers.end());
 }
 
 void Form6::FillFileChooser(ControlledWindow dialog, const std::function<bool()>& stillOpen,
-                            const QString& path)
+                            const QString& path, bool chosenByEnter)
 {
     // The path goes into the chooser's location field as it stands, then its
-    // button takes it once the chooser has read it.
+    // button takes it once the chooser has read it (a file manager's once
+    // Enter has chosen the file the field names).
     WaitLimit limit;
     Result accepted = Result::notYet({});
+    bool chosen = !chosenByEnter;
     while (!accepted.isDone()) {
         if (abandoned(false))
             return;
         if (accepted.isFailed() || limit.expired())
             return TimeUp(QStringLiteral("its window to choose a file did not take the file."));
-        if (EnterFileName(dialog, path).isDone())
-            while (!abandoned(false) &&
-                   (accepted = AcceptFileChooser(dialog, targets::FileChooserAccept)).kind ==
-                       Result::Kind::NotYet &&
+        if (EnterFileName(dialog, path).isDone()) {
+            if (!chosen) {
+                const Result entered = ChooseTypedFile(dialog);
+                accepted = entered.isFailed() ? entered : accepted;
+                chosen = entered.isDone();
+            }
+            // Enter may also have taken the file and closed the chooser.
+            while (chosen && !abandoned(false) &&
+                   (accepted = chosenByEnter && !stillOpen()
+                                   ? Result::done()
+                                   : AcceptFileChooser(dialog, targets::FileChooserAccept))
+                           .kind == Result::Kind::NotYet &&
                    !limit.expired())
                 ProcessPendingEvents();
+        }
         ProcessPendingEvents();
     }
 

@@ -48,7 +48,8 @@ private:
     void AttachByControls(const targets::MailProgram& program, automation::ControlledWindow compose,
                           const QString& path);
     void FillFileChooser(automation::ControlledWindow dialog,
-                         const std::function<bool()>& stillOpen, const QString& path);
+                         const std::function<bool()>& stillOpen, const QString& path,
+                         bool chosenByEnter = false);
     void TimeUp(const QString& what);
     // The notices that the file went in.
     void ShowAttached();

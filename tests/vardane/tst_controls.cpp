@@ -40,6 +40,7 @@ private slots:
     void menuThatClosesAsItOpensIsOpenedAgain();
     void commandThatNeverComesIsGivenUp();
     void fileChooserOfAnX11ProgramOnTheBusTakesThePathAsText();
+    void fileManagersChooserChoosesTheTypedFileOnEnter();
     void programOutOfReachIsExplainedOnce();
 
 private:
@@ -123,6 +124,7 @@ void TestControls::attachesThroughTheControlsOfANativeWindow()
     QVERIFY(controls().window(otherChooser)->location.empty());
     QCOMPARE(controls().count(QStringLiteral("EnterFileName(%1)").arg(otherChooser)), 0);
     QCOMPARE(controls().count(QStringLiteral("AcceptFileChooser(%1)").arg(otherChooser)), 0);
+    QCOMPARE(controls().count("ChooseTypedFile"), 0); // its button alone takes the file
     QVERIFY(!form6().isVisible());
     QVERIFY(form7().isVisible());
     QVERIFY(form8().isVisible());
@@ -194,6 +196,41 @@ void TestControls::fileChooserOfAnX11ProgramOnTheBusTakesThePathAsText()
     QCOMPARE(m_attached, QStringList{Path});
     QCOMPARE(m_auto->world().sends(), QStringList{"{CTRL+SHIFT+A}"}); // no key after the chord
     QVERIFY(mail.typed.isEmpty());
+    QVERIFY(form7().isVisible());
+}
+
+void TestControls::fileManagersChooserChoosesTheTypedFileOnEnter()
+{
+    // The portal's chooser as a window of the file manager, whose button
+    // waits for a file chosen in its view; beside it, a window of the same
+    // file manager that the user had open before.
+    const Window filesOpenBefore{
+        .application = "org.gnome.Nautilus", .pid = 7, .role = "window", .name = "Home"};
+    const ControlledWindow before = controls().open(filesOpenBefore);
+    ControlledWindow chooser = 0;
+    Window compose{.application = "Thunderbird", .pid = 42, .name = "Write: Hello - Thunderbird"};
+    compose.active = true;
+    compose.controls = {{"push button", "Attach", "press"},
+                        {"menu item", "File(s)…", "click", [&] {
+                             chooser = controls().open({.application = "org.gnome.Nautilus",
+                                                        .pid = 7,
+                                                        .role = "window",
+                                                        .name = "Attach File(s)",
+                                                        .greyed = true,
+                                                        .greyedUntilChosen = true});
+                             controls().window(chooser)->onAccept = [&](const std::string& path) {
+                                 m_attached << QString::fromStdString(path);
+                                 controls().close(chooser);
+                             };
+                         }}};
+    controls().open(compose);
+
+    form6().Command2->click();
+
+    QCOMPARE(m_attached, QStringList{Path});
+    QCOMPARE(controls().count(QStringLiteral("ChooseTypedFile(%1) = done").arg(chooser)), 1);
+    QCOMPARE(controls().count(QStringLiteral("EnterFileName(%1)").arg(before)), 0);
+    QCOMPARE(controls().count(QStringLiteral("ChooseTypedFile(%1)").arg(before)), 0);
     QVERIFY(form7().isVisible());
 }
 

@@ -181,6 +181,13 @@ Result Automation::AcceptFileChooser(ControlledWindow chooser, const ControlQuer
     return m_controls->acceptFileChooser(chooser, button);
 }
 
+Result Automation::ChooseTypedFile(ControlledWindow chooser)
+{
+    if (!chooser || !m_controls)
+        return Result::failed("no window");
+    return m_controls->chooseTypedFile(chooser);
+}
+
 Result Automation::WorkControls(ControlledWindow window, const std::vector<ControlQuery>& controls,
                                 const std::function<bool()>& abandon,
                                 const std::function<bool()>& expired)

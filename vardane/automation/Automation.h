@@ -80,6 +80,7 @@ public:
     Result WorkControl(ControlledWindow window, const ControlQuery& control);
     Result EnterFileName(ControlledWindow chooser, const QString& path);
     Result AcceptFileChooser(ControlledWindow chooser, const ControlQuery& button);
+    Result ChooseTypedFile(ControlledWindow chooser);
     // Works the controls in order, each as soon as it is there, with a pass
     // over pending events between tries. A control that only the menu opened
     // by the one before holds may not come (a menu can close again as it
@@ -219,6 +220,10 @@ inline Result EnterFileName(ControlledWindow chooser, const QString& path)
 inline Result AcceptFileChooser(ControlledWindow chooser, const ControlQuery& button)
 {
     return Automation::instance().AcceptFileChooser(chooser, button);
+}
+inline Result ChooseTypedFile(ControlledWindow chooser)
+{
+    return Automation::instance().ChooseTypedFile(chooser);
 }
 inline Result WorkControls(ControlledWindow w, const std::vector<ControlQuery>& controls,
                            const std::function<bool()>& abandon,

@@ -139,6 +139,7 @@ public:
 
     std::vector<WindowOrigin> recentFirst() override { return {}; }
     bool raise(const WindowOrigin&) override { return false; }
+    bool takesKeys() const override { return true; }
     bool pressTogether(const std::vector<std::uint32_t>& keysyms) override
     {
         return m_input->pressTogether(keysyms);

@@ -26,6 +26,8 @@ public:
     // Focuses an X11 window of its X server by its id, where the compositor
     // leaves X11 programs' own requests unanswered (sway).
     virtual bool raiseX11Window(WindowHandle window) { return (void)window, false; }
+    // Whether pressTogether can press keys at all here.
+    virtual bool takesKeys() const { return false; }
     // Presses keys (X keysyms) together into the window that holds the
     // keyboard, whatever program's, where the compositor takes keys from
     // programs (GNOME); false where it did not.

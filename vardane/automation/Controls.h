@@ -91,6 +91,11 @@ public:
     // chooser's default button): not yet while that button is greyed (the
     // chooser has not taken the name in yet); failed when there is none.
     virtual Result acceptFileChooser(ControlledWindow chooser, const ControlQuery& button) = 0;
+    // Chooses the file its location field names, as Enter there does, for a
+    // chooser whose button waits for a file chosen in its view: not yet while
+    // the field does not hold the keyboard; failed where no keys can be
+    // pressed into it.
+    virtual Result chooseTypedFile(ControlledWindow chooser) = 0;
 
     // Whether a program (by its processes' names, and its accessible name)
     // runs, and whether it can be reached here.

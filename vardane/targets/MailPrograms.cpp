@@ -105,10 +105,12 @@ const char* const FileChooserRole = "file chooser";
 // GTK 4 names a button by its label with the mnemonic, then by its label.
 const ControlQuery FileChooserAccept = {AnyButton, "Open|_Open Open", "click"};
 const char* const PortalFileChooserClass = "Xdg-desktop-portal-gtk";
-// GNOME's backend (GTK 4) shows it as a dialog; only the one that opens
-// after the program's command is taken for its chooser.
-const AccessibleQuery PortalFileChooser = {.application = "xdg-desktop-portal-*",
-                                           .role = "file chooser|dialog"};
+// GNOME's backend (GTK 4) shows it as a dialog, GNOME 47 and later as a
+// window of the file manager, whose role GTK 4 names "window"; only the one
+// that opens after the program's command is taken for its chooser.
+const AccessibleQuery PortalFileChooser = {.application = "xdg-desktop-portal-*|org.gnome.Nautilus",
+                                           .role = "file chooser|dialog|window"};
+const AccessibleQuery FileManagerChooser = {.application = "org.gnome.Nautilus", .role = "window"};
 
 const std::vector<MailProgram>& mailPrograms()
 {

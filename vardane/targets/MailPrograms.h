@@ -76,11 +76,15 @@ extern const char* const NoAccessibilityAdvice;
 // accepts the chosen file (or the dialog's default button, whatever its label).
 extern const char* const FileChooserRole;
 extern const ControlQuery FileChooserAccept;
-// The desktop portal's file chooser, a window of the portal's backend, which
-// a program may show instead of its own (the backend shows one for any
-// program that asks).
+// The desktop portal's file chooser, a window of the portal's backend (or of
+// the file manager it asks), which a program may show instead of its own
+// (the backend shows one for any program that asks).
 extern const AccessibleQuery PortalFileChooser;
 // Its X11 class (the GTK backend's), for a window owned by the program's.
 extern const char* const PortalFileChooserClass;
+// Those of them that GNOME (from 47 on) shows as a window of its file
+// manager. Its button waits for a file chosen in its view: Enter in its
+// location field chooses the file the field names.
+extern const AccessibleQuery FileManagerChooser;
 
 } // namespace targets

@@ -21,6 +21,7 @@ using atspi::Route;
 // The keys that show a GTK file chooser's location field (Ctrl+L).
 constexpr std::uint32_t ControlKeysym = 0xffe3;
 constexpr std::uint32_t LKeysym = 0x6c;
+constexpr std::uint32_t ReturnKeysym = 0xff0d;
 
 struct Frame
 {
@@ -170,10 +171,13 @@ public:
             // Its own command, else its key (GTK 4 offers no command) where
             // the compositor takes keys, once the chooser holds the keyboard:
             // the field then shows, and takes the focus, a moment later.
+            // A chooser with neither is asked once, not on every poll.
             if (m_client->showLocation(f->frame)) {
                 m_locationShown.insert(chooser);
                 field = m_client->locationField(f->frame);
-            } else if (m_compositor && m_client->holdsFocus(f->frame) &&
+            } else if (!m_compositor || !m_compositor->takesKeys()) {
+                m_locationShown.insert(chooser);
+            } else if (m_client->holdsFocus(f->frame) &&
                        m_compositor->pressTogether({ControlKeysym, LKeysym})) {
                 m_locationShown.insert(chooser);
             }
@@ -197,6 +201,21 @@ public:
         default:
             return Result::failed("the file chooser has no button to take the file");
         }
+    }
+
+    Result chooseTypedFile(ControlledWindow chooser) override
+    {
+        const Frame* f = frame(chooser);
+        if (!f || !client())
+            return Result::failed("the file chooser is not on the accessibility bus");
+        if (!m_compositor || !m_compositor->takesKeys())
+            return Result::failed("no keys can be pressed into the file chooser here");
+        const auto field = m_client->locationField(f->frame);
+        if (!field || !m_client->has(*field, atspi::Focused) || !m_client->holdsFocus(f->frame))
+            return Result::notYet("the file chooser's location field does not hold the keyboard");
+        return m_compositor->pressTogether({ReturnKeysym})
+                   ? Result::done()
+                   : Result::notYet("the compositor did not take the key");
     }
 
     ProgramReach programReach(const std::vector<std::string>& processNames,

@@ -167,6 +167,18 @@ Result ScriptedControls::enterFileName(ControlledWindow id, const std::string& p
     return r;
 }
 
+Result ScriptedControls::chooseTypedFile(ControlledWindow id)
+{
+    Result r = Result::failed("no such window");
+    if (Window* w = window(id)) {
+        r = w->locationShown ? Result::done() : Result::notYet("no location field");
+        if (r.isDone() && w->greyedUntilChosen)
+            w->greyed = false;
+    }
+    log << QStringLiteral("ChooseTypedFile(%1) = %2").arg(id).arg(describe(r));
+    return r;
+}
+
 Result ScriptedControls::acceptFileChooser(ControlledWindow id, const ControlQuery&)
 {
     Result r = Result::failed("no such window");

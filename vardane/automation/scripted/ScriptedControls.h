@@ -38,6 +38,8 @@ public:
         bool locationShown = false;
         std::string location = {};
         bool greyed = false;
+        // A file manager's chooser: greyed until Enter chooses the typed file.
+        bool greyedUntilChosen = false;
         std::function<void(const std::string& path)> onAccept = {};
     };
 
@@ -70,6 +72,7 @@ public:
     Result workControl(ControlledWindow window, const ControlQuery& control) override;
     Result enterFileName(ControlledWindow chooser, const std::string& path) override;
     Result acceptFileChooser(ControlledWindow chooser, const ControlQuery& button) override;
+    Result chooseTypedFile(ControlledWindow chooser) override;
     ProgramReach programReach(const std::vector<std::string>& processNames,
                               const std::string& application) override;
 
