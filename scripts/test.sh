@@ -40,12 +40,10 @@ host_release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 if [ "${SKIP_DEBIAN13:-0}" != 1 ] && [ "$host_release" != trixie ]; then
     if [ "$(id -u)" -eq 0 ]; then
         started=$(date +%s)
-        # The road, the KDE Plasma and sway sessions, every e-mail program
+        # The road, the three compositors' sessions, every e-mail program
         # suite on X11 and on the three compositors, and the package (the road
-        # beside busy cores runs in the plain pass only). GNOME 48 places the
-        # wizard's main window itself (it centres it), which tst_wayland_gnome
-        # does not take yet: it is left out of this pass.
-        TRIXIE_TESTS='^(tst_road(_place_.*|sweep.*)?|tst_wayland_(kde|sway)|tst_mail_.*|tst_package)$' \
+        # beside busy cores runs in the plain pass only).
+        TRIXIE_TESTS='^(tst_road(_place_.*|sweep.*)?|tst_wayland_(gnome|kde|sway)|tst_mail_.*|tst_package)$' \
             bash "$root/scripts/debian13.sh"
         echo "Debian 13 pass took $(( $(date +%s) - started )) s"
     else

@@ -64,6 +64,9 @@ Form1::Form1()
 void Form1::Form_Load()
 {
     MakeTopmost(this);
+    // Placed before it shows too: GNOME (from 48 on) keeps the place of a
+    // window it has just mapped and takes none asked for a moment later.
+    PlaceWindow(this, 1.3);
     show();
     // From here on a failing step is ignored and start-up goes on.
     PlaceWindow(this, 1.3);
