@@ -34,18 +34,20 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
 
 // Xlib after Qt: its macros clash with Qt's names.
+#include "PointerClicks.h"
 #include "X11Frames.h"
-#include <X11/extensions/XTest.h>
 
 using namespace vardane;
 using namespace automation;
@@ -119,47 +121,19 @@ QString swayMisplacement(const QString& title)
     return found;
 }
 
-// Where a point of a widget is on the screen, as the X server has its window
-// (which is where the compositor shows it), not as Qt believes.
-QPoint onScreen(QWidget* widget, QPoint local)
-{
-    Display* d = qApp->nativeInterface<QNativeInterface::QX11Application>()->display();
-    const QPoint inWindow = widget->mapTo(widget->window(), local);
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(d, static_cast<Window>(widget->window()->winId()), DefaultRootWindow(d),
-                          inWindow.x(), inWindow.y(), &x, &y, &child);
-    return {x, y};
-}
+using pointer::onScreen;
 
-// A person's click at a point of the screen, once the pointer is seen over
-// what it is meant for (the window manager may still be placing a window).
 bool clickWhere(const std::function<QPoint()>& at, const std::function<bool()>& over)
 {
-    Display* d = qApp->nativeInterface<QNativeInterface::QX11Application>()->display();
-    const bool reached = QTest::qWaitFor(
-        [&] {
-            const QPoint p = at();
-            XTestFakeMotionEvent(d, -1, p.x(), p.y(), CurrentTime);
-            XFlush(d);
-            return QTest::qWaitFor(over, 200);
-        },
-        LogWaitMs);
-    if (!reached)
-        return false;
-    XTestFakeButtonEvent(d, 1, True, CurrentTime);
-    XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    XFlush(d);
-    return true;
+    return pointer::clickWhere(at, over, LogWaitMs);
 }
 
 bool clickButton(QPushButton* button)
 {
-    return clickWhere([&] { return onScreen(button, button->rect().center()); },
-                      [&] { return button->underMouse(); });
+    return pointer::clickButton(button, LogWaitMs);
 }
 
-// The main window's place in sway's own tree, its frame left out.
+// A window's place in sway's own tree, its frame left out.
 QPoint swayContentOrigin(const QString& title)
 {
     QProcess msg;
@@ -176,6 +150,61 @@ QPoint swayContentOrigin(const QString& title)
     };
     walk(QJsonDocument::fromJson(msg.readAllStandardOutput()).object());
     return found;
+}
+
+// The mapped top-level X windows of a process, where the X server has them:
+// its windows, and its open menus (unmanaged).
+struct ShownWindow
+{
+    QRect rect;
+    bool menu = false;
+};
+std::vector<ShownWindow> windowsOf(qint64 pid)
+{
+    Display* d = pointer::display();
+    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+    std::vector<ShownWindow> found;
+    // A window manager that frames windows has them one level down.
+    std::function<void(Window, bool)> walk = [&](Window parent, bool top) {
+        Window root = 0, up = 0, *kids = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(d, parent, &root, &up, &kids, &count))
+            return;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes a;
+            if (!XGetWindowAttributes(d, kids[i], &a) || a.map_state != IsViewable)
+                continue;
+            Atom type = None;
+            int format = 0;
+            unsigned long n = 0, left = 0;
+            unsigned char* data = nullptr;
+            const bool hasPid = XGetWindowProperty(d, kids[i], pidAtom, 0, 1, False, XA_CARDINAL,
+                                                   &type, &format, &n, &left, &data) == Success &&
+                                data && format == 32 && n == 1;
+            const long owner = hasPid ? *reinterpret_cast<const long*>(data) : 0;
+            if (data)
+                XFree(data);
+            if (owner == pid) {
+                int x = 0, y = 0;
+                Window child = 0;
+                XTranslateCoordinates(d, kids[i], root, 0, 0, &x, &y, &child);
+                found.push_back({QRect(x, y, a.width, a.height), bool(a.override_redirect)});
+            } else if (top && !hasPid) {
+                walk(kids[i], false);
+            }
+        }
+        if (kids)
+            XFree(kids);
+    };
+    walk(DefaultRootWindow(d), true);
+    return found;
+}
+
+// A notice (which sway leaves unmanaged) lies wholly on the screen.
+bool wholeOnScreen(QWidget& notice)
+{
+    return QGuiApplication::primaryScreen()->virtualGeometry().contains(
+        QRect(onScreen(&notice, {}), notice.size()));
 }
 
 // On sway, with native windows open beside the road: the window floats whole.
@@ -407,14 +436,21 @@ void TestRoad::startOverLeavesNoFileAndNoRecorder()
 
 void TestRoad::roadByThePointer()
 {
-    // As a person starts the road: File opened by a click on the menu bar,
+    // The road as a person goes it: File opened by a click on the menu bar,
     // "&Record A Message" clicked in it; the menu opens at its title, on the
-    // screen, wherever the compositor has put the window; then NEXT and
-    // Start Over clicked.
+    // screen, wherever the compositor has put the window; the recorder's menu
+    // too; then NEXT, Save,
+    // "Attach Voice" and Start Over clicked, each notice wholly on the screen.
+    // On sway, each window is clicked once the X server has it where sway's
+    // own tree shows it.
+    const auto placed = [](QWidget* window) {
+        return !onSway() ||
+               QTest::qWaitFor(
+                   [&] { return onScreen(window, {}) == swayContentOrigin(window->windowTitle()); },
+                   LogWaitMs);
+    };
     Form1& main = form1();
-    if (onSway())
-        QTRY_COMPARE_WITH_TIMEOUT(onScreen(&main, {}), swayContentOrigin(main.windowTitle()),
-                                  LogWaitMs);
+    QVERIFY(placed(&main));
     QMenuBar* bar = main.menuBar();
     const QRect title = bar->actionGeometry(main.File->menuAction());
     QVERIFY(clickWhere([&] { return onScreen(bar, title.center()); },
@@ -434,12 +470,59 @@ void TestRoad::roadByThePointer()
                        [&] { return main.File->activeAction() == main.New; }));
     QTRY_VERIFY_WITH_TIMEOUT(form2().isVisible(), LogWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("record\tstart"), LogWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->hasPrefix("record\tcaptured\t"), LogWaitMs);
+    // The recorder's File menu, opened by a click on its title, opens at its
+    // menu bar; a second click on the title closes it again.
+    const qint64 recorder = road::recorderPid(*m_recorder);
+    const auto recorderWindow = [&] {
+        for (const ShownWindow& w : windowsOf(recorder))
+            if (!w.menu)
+                return w.rect;
+        return QRect();
+    };
+    const auto recorderMenu = [&] {
+        for (const ShownWindow& w : windowsOf(recorder))
+            if (w.menu)
+                return w.rect;
+        return QRect();
+    };
+    const auto recorderTitle = [&] { return recorderWindow().topLeft() + QPoint(12, 10); };
+    QTRY_VERIFY_WITH_TIMEOUT(recorderWindow().isValid(), LogWaitMs);
+    QVERIFY(clickWhere(recorderTitle, [] { return true; }));
+    QTRY_VERIFY_WITH_TIMEOUT(recorderMenu().isValid(), LogWaitMs);
+    const QRect window = recorderWindow();
+    const QRect opened = recorderMenu();
+    QVERIFY2(std::abs(opened.left() - window.left()) <= 8 && opened.top() > window.top() &&
+                 opened.top() <= window.top() + 40,
+             qPrintable(QStringLiteral("the recorder's menu at %1,%2, its window at %3,%4")
+                            .arg(opened.x())
+                            .arg(opened.y())
+                            .arg(window.x())
+                            .arg(window.y())));
+    QVERIFY(clickWhere(recorderTitle, [] { return true; }));
+    QTRY_VERIFY_WITH_TIMEOUT(!recorderMenu().isValid(), LogWaitMs);
+    QVERIFY(placed(&form2()));
     QVERIFY(clickButton(form2().Command1)); // NEXT
     QTRY_VERIFY_WITH_TIMEOUT(form3().isVisible(), LogWaitMs);
-    QVERIFY(clickButton(form3().Command1)); // Start Over
-    QTRY_VERIFY_WITH_TIMEOUT(m_recorder->has("exit"), LogWaitMs);
+    QVERIFY(placed(&form3()));
+    QVERIFY(clickButton(form3().Command2)); // Save; the click returns once the notice is up
+    QTRY_VERIFY_WITH_TIMEOUT(form9().isVisible(), LogWaitMs);
+    QVERIFY(wholeOnScreen(form9()));
+    QVERIFY(m_recorder->has("saved\t" + CurrentVoiceFile() + "\tgsm610"));
+    startMailer("netscape", false);
+    QTRY_VERIFY_WITH_TIMEOUT(form6().isVisible(), LogWaitMs);
+    VERIFY_FLOATS_WHOLE(form6().windowTitle());
+    QVERIFY(placed(&form6()));
+    QVERIFY(clickButton(form6().Command2)); // Attach Voice
+    QTRY_VERIFY_WITH_TIMEOUT(form7().isVisible(), LogWaitMs);
+    QVERIFY(form8().isVisible());
+    QVERIFY(wholeOnScreen(form8()));
+    QVERIFY(m_mailer->has("attached\t" + CurrentVoiceFile() + "\tfound"));
+    VERIFY_FLOATS_WHOLE(form7().windowTitle());
+    QVERIFY(placed(&form7()));
+    QVERIFY(clickButton(form7().Command1)); // Start Over
     QTRY_VERIFY_WITH_TIMEOUT(main.isVisible(), LogWaitMs);
-    QVERIFY(QDir(VoiceFolder()).isEmpty());
+    QVERIFY(!form8().isVisible());
 }
 
 void TestRoad::attachAFileChosenInTheBrowser()

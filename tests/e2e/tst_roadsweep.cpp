@@ -29,8 +29,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
+// Xlib after Qt: its macros clash with Qt's names.
+#include "PointerClicks.h"
 #undef KeyPress // Qt's event type of the same name is meant below
 
 using namespace vardane;
@@ -96,7 +96,6 @@ private:
     void click(QPushButton* button);
     int attachedCount(const QString& path) const;
 
-    Display* m_display = nullptr;
     QTemporaryDir m_work;
     QString m_mailerLog;
     QProcess m_mailer;
@@ -107,8 +106,6 @@ private:
 void TestRoadSweep::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == "xcb", "runs on a real X server");
-    m_display = XOpenDisplay(nullptr);
-    QVERIFY(m_display);
     road::prepareRoad(m_work);
     setEndProgramHandler([this] { ++m_exits; });
     qApp->installEventFilter(&m_keys);
@@ -127,27 +124,12 @@ void TestRoadSweep::cleanupTestCase()
     m_mailer.waitForFinished(10000);
     resetForms();
     Automation::install(nullptr);
-    if (m_display)
-        XCloseDisplay(m_display);
 }
 
 void TestRoadSweep::click(QPushButton* button)
 {
     QVERIFY(QTest::qWaitForWindowExposed(button->window()));
-    // The window manager may still be placing a window just shown: move the
-    // pointer until the button itself reports it, then press.
-    const bool over = QTest::qWaitFor(
-        [&] {
-            const QPoint at = button->mapToGlobal(button->rect().center());
-            XTestFakeMotionEvent(m_display, -1, at.x(), at.y(), CurrentTime);
-            XFlush(m_display);
-            return QTest::qWaitFor([&] { return button->underMouse(); }, 200);
-        },
-        WaitMs);
-    QVERIFY2(over, qPrintable(button->text()));
-    XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
-    XFlush(m_display);
+    QVERIFY2(pointer::clickButton(button, WaitMs), qPrintable(button->text()));
 }
 
 int TestRoadSweep::attachedCount(const QString& path) const
