@@ -147,7 +147,7 @@ int main(int argc, char* argv[])
     const auto id = probe.next("window").toULongLong();
     QElapsedTimer limit;
     limit.start();
-    while (ws->bringToFront(id) != 1 && limit.elapsed() < 10000) {
+    while (!ws->bringToFront(id).isDone() && limit.elapsed() < 10000) {
     }
 
     const Series same = run(*ws, probe, Runs, [](int) { return Path; });

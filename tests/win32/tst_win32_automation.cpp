@@ -272,7 +272,7 @@ std::vector<KeyStroke> literal(const std::string& text)
 bool focus(WindowSystem& ws, StandIn& s, WindowHandle w)
 {
     const bool wasInFront = GetForegroundWindow() == hwnd(w);
-    if (ws.bringToFront(w) != 1)
+    if (!ws.bringToFront(w).isDone())
         return false;
     const std::string activated = "active " + utf8(titleOf(w));
     if (!wasInFront && !s.log->next([&](const std::string& line) { return line == activated; }))
@@ -382,15 +382,15 @@ void testBringToFront(WindowSystem& ws, StandIn& s)
         check(focus(ws, s, main) && GetForegroundWindow() == hwnd(main),
               "1, and the main window in front, activated by its thread");
     }
-    check(ws.bringToFront(s.window(standin::HiddenTitle)) == 0, "0 for a hidden window");
+    check(ws.bringToFront(s.window(standin::HiddenTitle)).isFailed(), "fails for a hidden window");
     check(GetForegroundWindow() == hwnd(main), "a hidden window takes nothing from the front");
-    check(ws.bringToFront(0) == 0, "0 for no window");
+    check(ws.bringToFront(0).isFailed(), "fails for no window");
 
     HWND gone = CreateWindowExW(0, L"STATIC", L"Gone", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     DestroyWindow(gone);
-    check(ws.bringToFront(handle(gone)) == 0, "0 for a window that no longer exists");
-    check(ws.isWindowShown(handle(gone)) == 0 && ws.isMinimized(handle(gone)) == 0,
+    check(ws.bringToFront(handle(gone)).isFailed(), "fails for a window that no longer exists");
+    check(!ws.isWindowShown(handle(gone)) && !ws.isMinimized(handle(gone)),
           "a window that no longer exists is neither shown nor minimised");
 }
 
@@ -419,23 +419,24 @@ void testMinimiseRestore(WindowSystem& ws, const StandIn& s)
 {
     section("minimise and restore");
     const WindowHandle main = s.window(standin::MainTitle);
-    check(ws.isMinimized(main) == 0 && ws.isWindowShown(main) == 1, "shown and not minimised");
+    check(!ws.isMinimized(main) && ws.isWindowShown(main), "shown and not minimised");
 
     const WindowHandle one = s.window(standin::MinimisedTitle);
     check(IsIconic(hwnd(one)) != FALSE, "a window minimised by its program");
-    check(ws.isMinimized(one) != 0, "reported minimised");
-    check(ws.isWindowShown(one) == 1, "a minimised window still counts as shown");
+    check(ws.isMinimized(one), "reported minimised");
+    check(ws.isWindowShown(one), "a minimised window still counts as shown");
     check(ws.findTopWindow(WindowClass::Any, utf8(standin::MinimisedTitle)) == one,
           "a minimised window is still found");
     ws.restoreWindow(one);
-    check(waitUntil([&] { return ws.isMinimized(one) == 0 && IsWindowVisible(hwnd(one)); }),
+    check(waitUntil([&] { return !ws.isMinimized(one) && IsWindowVisible(hwnd(one)); }),
           "restored, and reported not minimised");
-    check(ws.bringToFront(one) == 1 && GetForegroundWindow() == hwnd(one),
+    check(ws.bringToFront(one).isDone() && GetForegroundWindow() == hwnd(one),
           "a restored window comes to the front");
 
     const WindowHandle two = s.window(standin::MinimisedTitle2);
-    check(ws.isMinimized(two) != 0, "another minimised window");
-    check(ws.bringToFront(two) == 1 && !IsIconic(hwnd(two)) && GetForegroundWindow() == hwnd(two),
+    check(ws.isMinimized(two), "another minimised window");
+    check(ws.bringToFront(two).isDone() && !IsIconic(hwnd(two)) &&
+              GetForegroundWindow() == hwnd(two),
           "bring to front restores a minimised window");
 }
 
@@ -492,7 +493,7 @@ WindowHandle testAltChords(WindowSystem& ws, StandIn& s, int rounds)
     if (!dialog)
         return 0;
 
-    check(ws.bringToFront(main) == 1 && focus(ws, s, dialog), "the dialog in front");
+    check(ws.bringToFront(main).isDone() && focus(ws, s, dialog), "the dialog in front");
     check(ws.sendKeys(notation("%C")), "\"%C\" sent");
     check(s.log->next("convert").has_value(), "\"%C\" presses the dialog's &Convert button");
     checkNoModifierDown("\"%C\"");
@@ -506,7 +507,7 @@ void testLiteralPath(WindowSystem& ws, StandIn& s, WindowHandle dialog, int roun
     int exact = 0;
     for (int i = 0; i < rounds; ++i) {
         // The focus comes back to the dialog each time, as when a program is switched to.
-        const bool front = ws.bringToFront(other) == 1 && ws.bringToFront(dialog) == 1;
+        const bool front = ws.bringToFront(other).isDone() && ws.bringToFront(dialog).isDone();
         const bool sent = ws.sendKeys(literal(VoicePath)) && ws.sendKeys(notation("{TAB}")) &&
                           ws.sendKeys(literal("second box")) && ws.sendKeys(notation("~"));
         const auto line = s.log->next("ok ");

@@ -99,20 +99,20 @@ WindowHandle Automation::FindWindowLike(const WindowQuery& query)
 
 int Automation::BringToFront(WindowHandle window)
 {
-    const int result = window ? m_backend->bringToFront(window) : 0;
-    if (result == 1)
-        m_awaited = window;
-    return result;
+    if (!window || !m_backend->bringToFront(window).isDone())
+        return 0;
+    m_awaited = window;
+    return 1;
 }
 
 int Automation::IsWindowShown(WindowHandle window)
 {
-    return window ? m_backend->isWindowShown(window) : 0;
+    return window && m_backend->isWindowShown(window) ? 1 : 0;
 }
 
 int Automation::IsMinimized(WindowHandle window)
 {
-    return window ? m_backend->isMinimized(window) : 0;
+    return window && m_backend->isMinimized(window) ? 1 : 0;
 }
 
 bool Automation::HoldsKeyboard(WindowHandle window)
@@ -248,7 +248,7 @@ bool Automation::keyboardFreeForOthers()
 {
     if (m_keysToOwnWindows || !ownWindowHasKeyboard())
         return true;
-    return m_awaited && m_backend->bringToFront(m_awaited) == 1 && !ownWindowHasKeyboard();
+    return m_awaited && m_backend->bringToFront(m_awaited).isDone() && !ownWindowHasKeyboard();
 }
 
 bool Automation::SendKeystrokes(const QString& keys, KeyMode mode)

@@ -23,9 +23,9 @@ class NoWindowSystem : public WindowSystem
 public:
     bool reachesOtherPrograms() const override { return false; }
     WindowHandle findTopWindow(WindowClass, const std::string&) override { return 0; }
-    int bringToFront(WindowHandle) override { return 0; }
-    int isWindowShown(WindowHandle) override { return 0; }
-    int isMinimized(WindowHandle) override { return 0; }
+    Result bringToFront(WindowHandle) override { return Result::failed("no window system"); }
+    bool isWindowShown(WindowHandle) override { return false; }
+    bool isMinimized(WindowHandle) override { return false; }
     void restoreWindow(WindowHandle) override {}
     bool activateByTitle(const std::string&) override { return false; }
     bool sendKeys(const std::vector<KeyStroke>&) override { return false; }

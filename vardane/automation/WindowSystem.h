@@ -118,12 +118,13 @@ public:
     // The topmost real top-level window the query matches, 0 when none;
     // nullopt when this platform cannot tell what the query asks about.
     virtual std::optional<WindowHandle> findWindow(const WindowQuery&) { return std::nullopt; }
-    // 1 only when the window really became the foreground window.
-    virtual int bringToFront(WindowHandle window) = 0;
-    // 1 when shown (a minimised window counts as shown).
-    virtual int isWindowShown(WindowHandle window) = 0;
-    // Non-zero when minimised.
-    virtual int isMinimized(WindowHandle window) = 0;
+    // Done only when the window really became the foreground window; not yet
+    // when it is there but did not take it (in time); failed when it has gone
+    // or can never take keys.
+    virtual Result bringToFront(WindowHandle window) = 0;
+    // Whether it is shown (a minimised window counts as shown).
+    virtual bool isWindowShown(WindowHandle window) = 0;
+    virtual bool isMinimized(WindowHandle window) = 0;
     virtual void restoreWindow(WindowHandle window) = 0;
     // Activates the window whose title equals title, else the first whose
     // title begins with it; false when there is none.

@@ -207,7 +207,7 @@ public:
         return QTest::qWaitFor(
             [&] {
                 const automation::WindowHandle w = find(title);
-                return w != 0 && m_system->bringToFront(w) == 1;
+                return w != 0 && m_system->bringToFront(w).isDone();
             },
             Wait);
     }

@@ -113,34 +113,36 @@ std::optional<WindowHandle> ScriptedWindowSystem::findWindow(const WindowQuery& 
     return found;
 }
 
-int ScriptedWindowSystem::bringToFront(WindowHandle id)
+Result ScriptedWindowSystem::bringToFront(WindowHandle id)
 {
-    int result = 0;
-    if (Window* w = window(id); w && w->shown && w->acceptsFront) {
+    Window* w = window(id);
+    Result result = !w || !w->shown    ? Result::failed("no such window shown")
+                    : !w->acceptsFront ? Result::notYet("the window refuses the front")
+                                       : Result::done();
+    if (result.isDone()) {
         w->minimized = false;
         m_foreground = id;
         m_programHasKeyboard = false;
         std::erase(m_stack, id);
         m_stack.push_back(id);
-        result = 1;
     }
-    log << QStringLiteral("BringToFront(%1) = %2").arg(id).arg(result);
+    log << QStringLiteral("BringToFront(%1) = %2").arg(id).arg(result.isDone() ? 1 : 0);
     return result;
 }
 
-int ScriptedWindowSystem::isWindowShown(WindowHandle id)
+bool ScriptedWindowSystem::isWindowShown(WindowHandle id)
 {
     const Window* w = window(id);
-    const int result = (w && w->shown) ? 1 : 0;
-    log << QStringLiteral("IsWindowShown(%1) = %2").arg(id).arg(result);
+    const bool result = w && w->shown;
+    log << QStringLiteral("IsWindowShown(%1) = %2").arg(id).arg(result ? 1 : 0);
     return result;
 }
 
-int ScriptedWindowSystem::isMinimized(WindowHandle id)
+bool ScriptedWindowSystem::isMinimized(WindowHandle id)
 {
     const Window* w = window(id);
-    const int result = (w && w->minimized) ? 1 : 0;
-    log << QStringLiteral("IsMinimized(%1) = %2").arg(id).arg(result);
+    const bool result = w && w->minimized;
+    log << QStringLiteral("IsMinimized(%1) = %2").arg(id).arg(result ? 1 : 0);
     return result;
 }
 

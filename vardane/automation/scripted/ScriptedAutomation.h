@@ -67,9 +67,9 @@ public:
     WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
     // Logged as e.g. "FindWindow(claws-mail/Claws-mail, role compose) = 3".
     std::optional<WindowHandle> findWindow(const WindowQuery& query) override;
-    int bringToFront(WindowHandle window) override;
-    int isWindowShown(WindowHandle window) override;
-    int isMinimized(WindowHandle window) override;
+    Result bringToFront(WindowHandle window) override;
+    bool isWindowShown(WindowHandle window) override;
+    bool isMinimized(WindowHandle window) override;
     void restoreWindow(WindowHandle window) override;
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;

@@ -307,36 +307,38 @@ public:
         return WindowHandle{0};
     }
 
-    int bringToFront(WindowHandle window) override
+    Result bringToFront(WindowHandle window) override
     {
         const HWND w = toHwnd(window);
         const ULONGLONG start = GetTickCount64();
         for (;;) {
             if (!IsWindow(w) || !isCandidate(w))
-                return 0; // gone or hidden: it cannot take keys
+                return Result::failed("the window has gone or is hidden: it cannot take keys");
             // A hung program takes nothing now: one try, no waiting for it
             // (keys sent to it wait in its queue); the caller may try again.
             const bool hung = IsHungAppWindow(w) != FALSE;
             if (IsIconic(w))
                 ShowWindowAsync(w, SW_RESTORE);
             else if (tryForeground(w) && (hung || waitForActivation(w)))
-                return 1;
-            if (hung || GetTickCount64() - start >= BringToFrontTimeoutMs)
-                return 0;
+                return Result::done();
+            if (hung)
+                return Result::notYet("the program does not respond");
+            if (GetTickCount64() - start >= BringToFrontTimeoutMs)
+                return Result::notYet("the window did not become the foreground window in time");
             Sleep(BringToFrontRetryMs);
         }
     }
 
-    int isWindowShown(WindowHandle window) override
+    bool isWindowShown(WindowHandle window) override
     {
         const HWND w = toHwnd(window);
-        return IsWindow(w) && IsWindowVisible(w) ? 1 : 0;
+        return IsWindow(w) && IsWindowVisible(w);
     }
 
-    int isMinimized(WindowHandle window) override
+    bool isMinimized(WindowHandle window) override
     {
         const HWND w = toHwnd(window);
-        return IsWindow(w) && IsIconic(w) ? 1 : 0;
+        return IsWindow(w) && IsIconic(w);
     }
 
     void restoreWindow(WindowHandle window) override
@@ -363,12 +365,12 @@ public:
                 continue;
             const std::wstring t = windowTitle(w);
             if (t == wanted)
-                return bringToFront(fromHwnd(w)) == 1;
+                return bringToFront(fromHwnd(w)).isDone();
             if (!prefixMatch && t.size() > wanted.size() &&
                 t.compare(0, wanted.size(), wanted) == 0)
                 prefixMatch = w;
         }
-        return prefixMatch && bringToFront(fromHwnd(prefixMatch)) == 1;
+        return prefixMatch && bringToFront(fromHwnd(prefixMatch)).isDone();
     }
 
     bool sendKeys(const std::vector<KeyStroke>& keys) override

@@ -12,7 +12,7 @@ namespace automation {
 
 std::unique_ptr<WindowSystem> createWin32WindowSystem();
 
-// How long bringToFront keeps trying before it reports failure, and how long
+// How long bringToFront keeps trying before it gives up for now, and how long
 // it waits between tries. Bounded, because callers retry on the UI thread.
 inline constexpr unsigned BringToFrontTimeoutMs = 1000;
 inline constexpr unsigned BringToFrontRetryMs = 25;

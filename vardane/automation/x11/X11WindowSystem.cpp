@@ -69,9 +69,9 @@ public:
 
     WindowHandle findTopWindow(WindowClass cls, const std::string& title) override;
     std::optional<WindowHandle> findWindow(const WindowQuery& query) override;
-    int bringToFront(WindowHandle window) override;
-    int isWindowShown(WindowHandle window) override;
-    int isMinimized(WindowHandle window) override;
+    Result bringToFront(WindowHandle window) override;
+    bool isWindowShown(WindowHandle window) override;
+    bool isMinimized(WindowHandle window) override;
     void restoreWindow(WindowHandle window) override;
     bool activateByTitle(const std::string& title) override;
     bool sendKeys(const std::vector<KeyStroke>& keys) override;
@@ -120,8 +120,8 @@ private:
     struct StateMemo
     {
         std::uint64_t generation;
-        int shown;
-        int minimized;
+        bool shown;
+        bool minimized;
     };
     bool current(std::uint64_t generation);
     template <typename Key, typename Accept>
@@ -376,11 +376,11 @@ std::optional<WindowHandle> X11WindowSystem::findWindow(const WindowQuery& query
     return topmost(m_foundByQuery, key, [&](Window w) { return matches(w, query); });
 }
 
-int X11WindowSystem::bringToFront(WindowHandle id)
+Result X11WindowSystem::bringToFront(WindowHandle id)
 {
     const Window w = static_cast<Window>(id);
     if (!exists(w))
-        return 0;
+        return Result::failed("the window has gone");
     const bool windowManager = m_x->windowManagerPresent();
     if (isActive(w, windowManager)) {
         // Keys already go there; still ask for it to be raised (an active
@@ -391,11 +391,12 @@ int X11WindowSystem::bringToFront(WindowHandle id)
             XRaiseWindow(m_display, w);
         XFlush(m_display);
         handleQueued();
-        return 1;
+        return Result::done();
     }
     if (!windowManager) {
         requestActivation(w, false);
-        const int result = isActive(w, false) ? 1 : 0;
+        Result result = isActive(w, false) ? Result::done()
+                                           : Result::notYet("the window did not take the focus");
         handleQueued();
         return result;
     }
@@ -408,7 +409,7 @@ int X11WindowSystem::bringToFront(WindowHandle id)
     const auto start = Clock::now();
     const auto deadline = start + BringToFrontLimit;
     auto nextRequest = start;
-    int result = 0;
+    Result result = Result::notYet("the window manager did not activate the window in time");
     for (;;) {
         const auto now = Clock::now();
         if (now >= nextRequest) {
@@ -419,10 +420,14 @@ int X11WindowSystem::bringToFront(WindowHandle id)
             std::chrono::ceil<std::chrono::milliseconds>(std::min(nextRequest, deadline) - now));
         m_x->drain([this](const XEvent& e) { handle(e); });
         if (isActive(w, true)) {
-            result = 1;
+            result = Result::done();
             break;
         }
-        if (Clock::now() >= deadline || !exists(w))
+        if (!exists(w)) {
+            result = Result::failed("the window has gone");
+            break;
+        }
+        if (Clock::now() >= deadline)
             break;
     }
     XSelectInput(m_display, w, PropertyChangeMask);
@@ -437,7 +442,7 @@ X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
         memo != m_states.end() && current(memo->second.generation))
         return memo->second;
     drainEvents();
-    StateMemo s{m_generation, 0, 0};
+    StateMemo s{m_generation, false, false};
     // Watched from before the first read on, so that any change ends the
     // answer's life (the property changes come as events from then on).
     XSelectInput(m_display, w, PropertyChangeMask);
@@ -448,7 +453,7 @@ X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
         s.shown = a.map_state == IsViewable || wmState == x11::NormalStateValue ||
                   wmState == x11::IconicStateValue;
         if (wmState == x11::IconicStateValue) {
-            s.minimized = 1;
+            s.minimized = true;
         } else {
             const auto& atoms = m_x->atoms();
             const auto states = m_x->longs(w, atoms.netWmState, XA_ATOM);
@@ -463,7 +468,7 @@ X11WindowSystem::StateMemo X11WindowSystem::state(Window w)
     return s;
 }
 
-int X11WindowSystem::isWindowShown(WindowHandle id)
+bool X11WindowSystem::isWindowShown(WindowHandle id)
 {
     return state(static_cast<Window>(id)).shown;
 }
@@ -480,7 +485,7 @@ std::optional<WindowOrigin> X11WindowSystem::originOf(WindowHandle id)
     return WindowOrigin{static_cast<std::uint32_t>(pid.front()), *title};
 }
 
-int X11WindowSystem::isMinimized(WindowHandle id)
+bool X11WindowSystem::isMinimized(WindowHandle id)
 {
     return state(static_cast<Window>(id)).minimized;
 }
