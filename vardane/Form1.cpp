@@ -107,35 +107,24 @@ void Form1::StartRecording()
     };
 
     WindowHandle recorder = 0;
-    int front = 0;
     // Every wait ends early once the instructions are up (a second press of
     // the menu item got there first). The first look at Form2 creates it.
     const auto instructionsUp = [] { return form2().isVisible(); };
-    const auto find = [](const QString& windowClass, const QString& title) {
-        return [=] { return FindTopWindow(windowClass, title); };
-    };
     const auto there = [](const std::function<WindowHandle()>& look) {
         return [=] { return look() != 0; };
     };
     const auto gone = [](const std::function<WindowHandle()>& look) {
         return [=] { return look() == 0; };
     };
-    const auto mainWindow = find(QString(), RecorderTitle);
-    const auto properties = find(DialogClass, PropertiesTitle);
-    const auto selection = find(DialogClass, SelectionTitle);
+    const auto properties = RecorderDialog(PropertiesTitle);
+    const auto selection = RecorderDialog(SelectionTitle);
 
     // The recorder in front.
-    if (Until([&] { return front == 1; },
-              [&] {
-                  recorder = mainWindow();
-                  if (recorder)
-                      front = BringToFront(recorder);
-              },
-              instructionsUp) == WaitEnd::TimeUp)
+    if (BringRecorderToFront(instructionsUp, Limit::Outside, &recorder) == WaitEnd::TimeUp)
         return GiveUp(notAppeared(RecorderTitle));
 
     // Its properties dialog, from its menu.
-    if (TypeInto(mainWindow, typing({"%F", "P"}), there(properties), instructionsUp) ==
+    if (TypeInto(RecorderMainWindow, typing({"%F", "P"}), there(properties), instructionsUp) ==
         WaitEnd::TimeUp)
         return GiveUp(notAppeared(PropertiesTitle));
 

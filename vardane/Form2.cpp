@@ -65,7 +65,7 @@ void Form2::FinishRecording()
     int front = 0;
     Until([&] { return front == 1; },
           [&] {
-              recorder = FindTopWindow(QString(), RecorderTitle);
+              recorder = RecorderMainWindow();
               if (recorder) {
                   front = BringToFront(recorder);
                   if (front == 1) {

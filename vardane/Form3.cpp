@@ -92,27 +92,20 @@ void Form3::SaveMessage()
                                       "did not appear in time.\n\nYour message was not saved.")
                            .arg(title));
     };
-    WindowHandle recorder = 0;
     WindowHandle saveDialog = 0;
-    int front = 0;
-    const auto findSaveDialog = [&] {
-        return saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
-    };
+    const auto findSaveDialog = [&] { return saveDialog = RecorderDialog(SaveAsTitle)(); };
 
-    if (Until([&] { return front == 1; },
-              [&] {
-                  recorder = FindTopWindow(QString(), RecorderTitle);
-                  if (recorder)
-                      front = BringToFront(recorder);
-              },
-              saved) == WaitEnd::TimeUp)
+    const WaitEnd front = BringRecorderToFront(saved);
+    if (front == WaitEnd::TimeUp)
         return giveUp(RecorderTitle);
-    if (front == 1 && TypeInto([] { return FindTopWindow(QString(), RecorderTitle); },
-                               [] {
-                                   SendKeystrokes(QStringLiteral("%F"));
-                                   SendKeystrokes(QStringLiteral("A"));
-                               },
-                               [&] { return findSaveDialog() != 0; }, saved) == WaitEnd::TimeUp)
+    if (front == WaitEnd::Done &&
+        TypeInto(
+            RecorderMainWindow,
+            [] {
+                SendKeystrokes(QStringLiteral("%F"));
+                SendKeystrokes(QStringLiteral("A"));
+            },
+            [&] { return findSaveDialog() != 0; }, saved) == WaitEnd::TimeUp)
         return giveUp(SaveAsTitle);
 
     const QString path = NewVoiceFilePath();
@@ -130,8 +123,7 @@ void Form3::SaveMessage()
             SendKeystrokes(QStringLiteral("{TAB}"));
             SendKeystrokes(QStringLiteral("{TAB}"));
             SendKeystrokes(QStringLiteral("~"));
-            SendKeystrokes(QStringLiteral("%F"));
-            SendKeystrokes(QStringLiteral("X"));
+            TypeRecorderExit();
             typed = true;
         },
         [&] { return typed || saveDialog == 0; }, saved, Limit::None);
@@ -145,8 +137,7 @@ void Form3::SaveMessage()
     const bool ended =
         Until([&] { return saveDialog == 0 || failed; },
               [&] {
-                  saveDialog = FindTopWindow(DialogClass, SaveAsTitle);
-                  if (saveDialog != 0)
+                  if (findSaveDialog() != 0)
                       return;
                   if (savedFileArrives(path)) {
                       SetCurrentVoiceFile(path);
@@ -174,21 +165,16 @@ void Form3::LeaveRecorder()
     // window is still there a while later and holds the keyboard, they were
     // lost: typed again (the file is saved, so it asks nothing). Once the user
     // has gone on from the attach window, this is left to the road ahead.
-    const auto mainWindow = [] { return FindTopWindow(QString(), RecorderTitle); };
     const auto goneOn = [] { return !form6().isVisible(); };
     QElapsedTimer sinceSaved;
     sinceSaved.start();
-    if (Until([&] { return mainWindow() == 0 || sinceSaved.hasExpired(RetypeAfterMs); }, [] {},
-              goneOn) != WaitEnd::Done ||
-        mainWindow() == 0)
+    if (Until([&] { return RecorderMainWindow() == 0 || sinceSaved.hasExpired(RetypeAfterMs); },
+              [] {}, goneOn) != WaitEnd::Done ||
+        RecorderMainWindow() == 0)
         return;
     if (TypeInto(
-            mainWindow,
-            [] {
-                SendKeystrokes(QStringLiteral("%F"));
-                SendKeystrokes(QStringLiteral("X"));
-            },
-            [&] { return mainWindow() == 0; }, goneOn) == WaitEnd::TimeUp)
+            RecorderMainWindow, TypeRecorderExit, [] { return RecorderMainWindow() == 0; },
+            goneOn) == WaitEnd::TimeUp)
         ShowMessage(QStringLiteral("The sound recorder did not close: it is still open.\n\nYour "
                                    "message was saved. Close the sound recorder yourself."));
 }
@@ -200,37 +186,24 @@ void Form3::DiscardMessage()
     form5().show();
     form5().Timer1->start();
 
-    WindowHandle recorder = 0;
-    int front = 0;
     const auto timeUp = [this] { return !Timer1->isActive(); };
-    Until([&] { return front == 1; },
-          [&] {
-              recorder = FindTopWindow(QString(), RecorderTitle);
-              if (recorder)
-                  front = BringToFront(recorder);
-          },
-          timeUp, Limit::None);
-    if (Timer1->isActive() && front == 1) {
+    const WaitEnd front = BringRecorderToFront(timeUp, Limit::None);
+    if (Timer1->isActive() && front == WaitEnd::Done) {
         // Exit, then "do not save" in the recorder's question. The recorder
         // must be gone at the end, or the user is told that it is not.
-        const auto mainWindow = [] { return FindTopWindow(QString(), RecorderTitle); };
-        const auto question = [] { return FindTopWindow(DialogClass, QuestionTitle); };
+        const auto question = RecorderDialog(QuestionTitle);
         const auto never = [] { return false; };
-        const bool closed =
-            TypeInto(
-                mainWindow,
-                [] {
-                    SendKeystrokes(QStringLiteral("%F"));
-                    SendKeystrokes(QStringLiteral("X"));
-                },
-                [&] { return mainWindow() == 0 || question() != 0; }, never) == WaitEnd::Done &&
-            TypeInto(
-                question,
-                [] {
-                    SendKeystrokes(QStringLiteral("{TAB}"));
-                    SendKeystrokes(QStringLiteral("~"));
-                },
-                [&] { return mainWindow() == 0; }, never) == WaitEnd::Done;
+        const bool closed = TypeInto(
+                                RecorderMainWindow, TypeRecorderExit,
+                                [&] { return RecorderMainWindow() == 0 || question() != 0; },
+                                never) == WaitEnd::Done &&
+                            TypeInto(
+                                question,
+                                [] {
+                                    SendKeystrokes(QStringLiteral("{TAB}"));
+                                    SendKeystrokes(QStringLiteral("~"));
+                                },
+                                [] { return RecorderMainWindow() == 0; }, never) == WaitEnd::Done;
         if (!closed)
             ShowMessage(QStringLiteral("The sound recorder did not close: it is still open, with "
                                        "the message you discarded.\n\nClose the sound recorder "

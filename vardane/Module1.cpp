@@ -136,6 +136,37 @@ WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
         abandon, limit);
 }
 
+automation::WindowHandle RecorderMainWindow()
+{
+    return automation::FindTopWindow(QString(), RecorderTitle);
+}
+
+std::function<automation::WindowHandle()> RecorderDialog(const QString& title)
+{
+    return [title] { return automation::FindTopWindow(automation::DialogClass, title); };
+}
+
+WaitEnd BringRecorderToFront(const std::function<bool()>& abandon, Limit limit,
+                             automation::WindowHandle* found)
+{
+    int front = 0;
+    return Until([&] { return front == 1; },
+                 [&] {
+                     const automation::WindowHandle recorder = RecorderMainWindow();
+                     if (found)
+                         *found = recorder;
+                     if (recorder)
+                         front = automation::BringToFront(recorder);
+                 },
+                 abandon, limit);
+}
+
+void TypeRecorderExit()
+{
+    automation::SendKeystrokes(QStringLiteral("%F"));
+    automation::SendKeystrokes(QStringLiteral("X"));
+}
+
 int OutsideWaitLimitMs()
 {
     return g_outsideWaitLimitMs;

@@ -101,6 +101,17 @@ WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
 constexpr qint64 KeyboardHandOverMs = 1000;
 constexpr qint64 RetypeAfterMs = 2500;
 
+// The recorder's windows as every road looks them up, and what every road
+// does with them.
+automation::WindowHandle RecorderMainWindow();
+std::function<automation::WindowHandle()> RecorderDialog(const QString& title);
+// Its main window looked up and brought to the front on every pass until it
+// is there; `found`, when given, gets the window last found.
+WaitEnd BringRecorderToFront(const std::function<bool()>& abandon, Limit limit = Limit::Outside,
+                             automation::WindowHandle* found = nullptr);
+// Exit from its File menu, to the window that holds the keyboard.
+void TypeRecorderExit();
+
 // The clock behind voice file names (tests set their own).
 void SetClock(std::function<QDateTime()> clock);
 QDateTime Now();
