@@ -218,7 +218,6 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     };
     const QString composeName = named(k.composeTitle, "for the new message");
     const QString fileDialogName = named(k.fileDialogTitle, "to choose a file");
-    const auto timeUp = [this](const QString& what) { TimeUp(what); };
 
     Timer2->stop();
     if (IsMinimized(compose))
@@ -229,7 +228,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
 
     // Bring the compose window to the front and open its attach command.
     int front = 0;
-    switch (Until([&] { return front == 1; },
+    if (!GoesOn(
+            Until([&] { return front == 1; },
                   [&] {
                       compose = findCompose(k);
                       front = BringToFront(compose);
@@ -241,37 +241,27 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                               front = 0;
                       }
                   },
-                  abandonedHere)) {
-    case WaitEnd::Done:
-        break;
-    case WaitEnd::TimeUp:
-        return timeUp(
-            QStringLiteral("its window %1 could not be brought to the front.").arg(composeName));
-    case WaitEnd::Abandoned:
+                  abandonedHere),
+            QStringLiteral("its window %1 could not be brought to the front.").arg(composeName)))
         return;
-    }
 
     WindowHandle dialog = 0;
     if (k.attachmentsDialog) {
         const QString title = QStringLiteral("Attachments");
-        switch (Until([&] { return dialog != 0; },
-                      [&] {
-                          dialog = FindTopWindow(DialogClass, title);
-                          if (dialog) {
-                              BringToFront(dialog);
-                              PauseWithEvents(0.5);
-                              if (!HoldsKeyboard(dialog) || !SendKeystrokes(QStringLiteral("F")))
-                                  dialog = 0;
-                          }
-                      },
-                      [] { return abandoned(true); })) {
-        case WaitEnd::Done:
-            break;
-        case WaitEnd::TimeUp:
-            return timeUp(QStringLiteral("its window \"%1\" did not appear.").arg(title));
-        case WaitEnd::Abandoned:
+        if (!GoesOn(Until([&] { return dialog != 0; },
+                          [&] {
+                              dialog = FindTopWindow(DialogClass, title);
+                              if (dialog) {
+                                  BringToFront(dialog);
+                                  PauseWithEvents(0.5);
+                                  if (!HoldsKeyboard(dialog) ||
+                                      !SendKeystrokes(QStringLiteral("F")))
+                                      dialog = 0;
+                              }
+                          },
+                          [] { return abandoned(true); }),
+                    QStringLiteral("its window \"%1\" did not appear.").arg(title)))
             return;
-        }
     }
 
     // The file dialog: type the path into it. A file chooser of a kind found
@@ -280,30 +270,25 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
     dialog = 0;
     ControlledWindow chooser = 0;
     const WaitLimit limit;
-    switch (Until([&] { return dialog != 0 || chooser != 0; },
-                  [&] {
-                      dialog = findFileDialog(k, compose);
-                      if (!dialog || !k.fileDialogIsDialog)
-                          return;
-                      if (k.composeTitle.empty())
-                          chooser = ControlsOf(dialog, targets::FileChooserRole);
-                      if (chooser)
-                          return;
-                      BringToFront(dialog);
-                      PauseWithEvents(0.5);
-                      // A path typed before the dialog holds the keyboard would
-                      // go into the message itself.
-                      if (!HoldsKeyboard(dialog) || !typePath(path, keysBefore, keysAfter))
-                          dialog = 0;
-                  },
-                  abandonedHere)) {
-    case WaitEnd::Done:
-        break;
-    case WaitEnd::TimeUp:
-        return timeUp(QStringLiteral("its window %1 did not appear.").arg(fileDialogName));
-    case WaitEnd::Abandoned:
+    if (!GoesOn(Until([&] { return dialog != 0 || chooser != 0; },
+                      [&] {
+                          dialog = findFileDialog(k, compose);
+                          if (!dialog || !k.fileDialogIsDialog)
+                              return;
+                          if (k.composeTitle.empty())
+                              chooser = ControlsOf(dialog, targets::FileChooserRole);
+                          if (chooser)
+                              return;
+                          BringToFront(dialog);
+                          PauseWithEvents(0.5);
+                          // A path typed before the dialog holds the keyboard would
+                          // go into the message itself.
+                          if (!HoldsKeyboard(dialog) || !typePath(path, keysBefore, keysAfter))
+                              dialog = 0;
+                      },
+                      abandonedHere),
+                QStringLiteral("its window %1 did not appear.").arg(fileDialogName)))
         return;
-    }
     if (chooser)
         return FillFileChooser(
             chooser, [&] { return findFileDialog(k, compose) != 0; }, path);
@@ -315,7 +300,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
             if (abandoned(false))
                 return;
             if (limit.expired())
-                return timeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
+                return TimeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
                                   .arg(QString::fromStdString(k.fileDialogTitle)));
             BringToFront(dialog);
             PauseWithEvents(0.5);
@@ -342,6 +327,13 @@ void Form6::ShowAttached()
     form8().show();
     Timer1->start();
     hide();
+}
+
+bool Form6::GoesOn(WaitEnd end, const QString& timeUpWhat)
+{
+    if (end == WaitEnd::TimeUp)
+        TimeUp(timeUpWhat);
+    return end == WaitEnd::Done;
 }
 
 void Form6::TimeUp(const QString& what)
@@ -380,20 +372,15 @@ void Form6::AttachByControls(const MailProgram& k, ControlledWindow compose, con
                           .arg(QString::fromStdString(opened.reason)));
 
     ControlledWindow dialog = 0;
-    switch (Until([&] { return dialog != 0; },
-                  [&] {
-                      dialog = FindControlledDialog(compose, k.accessibleFileDialog);
-                      if (!dialog)
-                          dialog = newPortalChooser();
-                  },
-                  [] { return abandoned(false); })) {
-    case WaitEnd::Done:
-        break;
-    case WaitEnd::TimeUp:
-        return TimeUp(QStringLiteral("its window to choose a file did not appear."));
-    case WaitEnd::Abandoned:
+    if (!GoesOn(Until([&] { return dialog != 0; },
+                      [&] {
+                          dialog = FindControlledDialog(compose, k.accessibleFileDialog);
+                          if (!dialog)
+                              dialog = newPortalChooser();
+                      },
+                      [] { return abandoned(false); }),
+                QStringLiteral("its window to choose a file did not appear.")))
         return;
-    }
     const std::vector<ControlledWindow> fileManagers =
         FindControlledWindows(targets::FileManagerChooser);
     FillFileChooser(

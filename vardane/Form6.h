@@ -14,6 +14,7 @@ class QTimer;
 namespace vardane {
 
 using targets::ComposeKind;
+enum class WaitEnd;
 
 // "Attach Your Voice File To Your E-Mail Form".
 class Form6 : public WizardWindow
@@ -51,6 +52,9 @@ private:
                          const std::function<bool()>& stillOpen, const QString& path,
                          bool chosenByEnter = false);
     void TimeUp(const QString& what);
+    // How one wait of a press ended: true to go on; time up is said, with
+    // what did not happen; abandoned ends the press without a word.
+    bool GoesOn(WaitEnd end, const QString& timeUpWhat);
     // The notices that the file went in.
     void ShowAttached();
 
