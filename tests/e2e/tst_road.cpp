@@ -439,10 +439,9 @@ void TestRoad::roadByThePointer()
     // The road as a person goes it: File opened by a click on the menu bar,
     // "&Record A Message" clicked in it; the menu opens at its title, on the
     // screen, wherever the compositor has put the window; the recorder's menu
-    // too; then NEXT, Save,
-    // "Attach Voice" and Start Over clicked, each notice wholly on the screen.
-    // On sway, each window is clicked once the X server has it where sway's
-    // own tree shows it.
+    // too; then NEXT, Save, "Attach Voice" and Start Over clicked, each notice
+    // wholly on the screen. On sway, each window is clicked once the X server
+    // has it where sway's own tree shows it.
     const auto placed = [](QWidget* window) {
         return !onSway() ||
                QTest::qWaitFor(
