@@ -158,12 +158,17 @@ void Form1::StartRecording()
 void Form1::GiveUp(const QString& message)
 {
     ShowMessage(message);
-    PlaceWindow(this, 1.3);
-    show();
+    ShowAgain();
     if (QWidget* f2 = existingForm(2))
         f2->hide();
     if (QWidget* f3 = existingForm(3))
         f3->hide();
+}
+
+void Form1::ShowAgain()
+{
+    PlaceWindow(this, 1.3);
+    show();
 }
 
 void Form1::Open_Click()

@@ -80,8 +80,8 @@ bool savedFileArrives(const QString& path)
 void Form3::SaveMessage()
 {
     hide();
-    // Form9's timer runs once a save has ended; the first look creates Form9.
-    const auto saved = [] { return form9().Timer1->isActive(); };
+    // Form9's notice is up once a save has ended; the first look creates Form9.
+    const auto saved = [] { return form9().NoticeUp(); };
     // The notice of an earlier save, still up, ends here: its running timer
     // would otherwise end this save before it has begun, and the old file
     // would be offered for attaching as if it were the new one.
@@ -141,9 +141,8 @@ void Form3::SaveMessage()
                       return;
                   if (savedFileArrives(path)) {
                       SetCurrentVoiceFile(path);
-                      form9().show();
+                      form9().ShowNotice();
                       form6().show();
-                      form9().Timer1->start();
                   } else {
                       failed = true;
                       form1().GiveUp(
@@ -183,8 +182,7 @@ void Form3::DiscardMessage()
 {
     Timer1->start(); // the time limit of the whole discard
     hide();
-    form5().show();
-    form5().Timer1->start();
+    form5().ShowUntilMainWindow();
 
     const auto timeUp = [this] { return !Timer1->isActive(); };
     const WaitEnd front = BringRecorderToFront(timeUp, Limit::None);
@@ -210,8 +208,7 @@ void Form3::DiscardMessage()
                                        "without saving, then record your message again."));
     }
 
-    PlaceWindow(&form1(), 1.3);
-    form1().show();
+    form1().ShowAgain();
     form2().hide();
     hide();
     PlaceWindow(this, 1.4);

@@ -29,6 +29,12 @@ void Form5::Form_Load()
     MakeTopmost(this);
 }
 
+void Form5::ShowUntilMainWindow()
+{
+    show();
+    Timer1->start();
+}
+
 bool Form5::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Label1 && event->type() == QEvent::MouseButtonRelease)

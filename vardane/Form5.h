@@ -14,6 +14,8 @@ class Form5 : public WizardWindow
 public:
     Form5();
     void Form_Load();
+    // Shown until the main window is back (its timer looks twice a second).
+    void ShowUntilMainWindow();
 
     QLabel* Label1;
     QTimer* Timer1;

@@ -430,11 +430,9 @@ void Form6::Command1_Click()
 {
     endSavedNotice();
     hide();
-    form5().Timer1->start();
     form3().hide();
-    form5().show();
-    PlaceWindow(&form1(), 1.3);
-    form1().show();
+    form5().ShowUntilMainWindow();
+    form1().ShowAgain();
     hide();
     form3().hide();
 }

@@ -40,8 +40,7 @@ void Form7::Form_Load()
 void Form7::Command1_Click()
 {
     hide();
-    form5().show();
-    form5().Timer1->start();
+    form5().ShowUntilMainWindow();
     form3().hide();
     form6().Timer1->stop();
     // That timer was the only thing to take the attached notice down again;

@@ -27,6 +27,17 @@ void Form9::Form_Load()
     PlaceWindow(this, 2);
 }
 
+void Form9::ShowNotice()
+{
+    show();
+    Timer1->start();
+}
+
+bool Form9::NoticeUp() const
+{
+    return Timer1->isActive();
+}
+
 void Form9::EndNotice()
 {
     Timer1->stop();

@@ -14,6 +14,10 @@ class Form9 : public WizardWindow
 public:
     Form9();
     void Form_Load();
+    // Puts the notice up for its time; the attach window follows it.
+    void ShowNotice();
+    // Whether the notice is up for its time.
+    bool NoticeUp() const;
     // Takes the notice down before its time, with its timer.
     void EndNotice();
 
