@@ -16,7 +16,9 @@
 # chooser Thunderbird then shows; x11-portal without accessibility, so that
 # the portal's chooser takes the keys.
 # Environment: ATTACH_PRESSES (6), ATTACH_ENVS ("x11 x11-a11y gnome kde sway"),
-#   ATTACH_PROGRAMS ("thunderbird evolution claws-mail").
+#   ATTACH_PROGRAMS ("thunderbird evolution claws-mail"), ATTACH_LANGUAGE (a
+#   locale such as de_DE.UTF-8: the sessions and the programs in that
+#   language, with the locale built for them; unset: as this shell has it).
 # Prints one row per environment and program in the form of the rows of
 # bench/RESULTS.md on standard output, the whole table with notes on standard
 # error, and writes that table to BUILD_DIR/bench/attach/attach-results.md
@@ -30,6 +32,7 @@ envs=${ATTACH_ENVS:-x11 x11-a11y gnome kde sway}
 programs=${ATTACH_PROGRAMS:-thunderbird evolution claws-mail}
 target=1.4
 support=$root/tests/support
+language=${ATTACH_LANGUAGE:-}
 
 cmake --build "$build" --target bench_attach >&2 || { echo "bench_attach did not build" >&2; exit 1; }
 bin=$build/bench/attach/bench_attach
@@ -39,6 +42,15 @@ rm -rf "$runs"
 mkdir -p "$runs"
 all=$runs/all.txt
 : >"$all"
+language_env=()
+if [ -n "$language" ]; then
+    locales=$outdir/locales
+    mkdir -p "$locales"
+    [ -f "$locales/$language/LC_CTYPE" ] ||
+        localedef -c -i "${language%%.*}" -f "${language#*.}" "$locales/$language"
+    [ -f "$locales/$language/LC_CTYPE" ] || { echo "no locale $language could be built" >&2; exit 1; }
+    language_env=(LANG="$language" LOCPATH="$locales")
+fi
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
@@ -64,7 +76,7 @@ for env in $envs; do
         # A session that ended under the run (status 75) gets one more try.
         for try in 1 2; do
             QT_QPA_PLATFORM=xcb TINDREL_MAIL_PROGRAM=$program TINDREL_MAIL_ACCESSIBILITY=$accessible \
-                SESSION_PORTAL=$portal env ${no_bridge:+NO_AT_BRIDGE=1} "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
+                SESSION_PORTAL=$portal env ${no_bridge:+NO_AT_BRIDGE=1} "${language_env[@]}" "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
             status=${PIPESTATUS[0]}
             [ "$status" -eq 75 ] || break
             echo "   the session ended under the run; once more in a new session" >&2
@@ -84,7 +96,7 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 #   VERIFY env program ok|FAIL why...;  BROKEN env program why...;  RAN env program status
 summary() {
     awk -v envs="$envs" -v programs="$programs" -v target="$target" -v presses="$presses" \
-        -v form="$1" '
+        -v form="$1" -v language="$language" '
     function rest(from,   s, j) {
         s = ""
         for (j = from; j <= NF; j++) s = s (j > from ? " " : "") $j
@@ -150,7 +162,7 @@ summary() {
         }
         for (e = 1; e <= ne; e++) for (q = 1; q <= np; q++) {
             k = E[e] SUBSEP P[q]
-            env = (E[e] in shown) ? shown[E[e]] : E[e]
+            env = ((E[e] in shown) ? shown[E[e]] : E[e]) (language != "" ? ", in " language : "")
             prog = (P[q] in shown) ? shown[P[q]] : P[q]
             m = n[k] + 0
             for (i = 1; i <= m; i++) { a[i] = t[k, i]; b[i] = p[k, i] }
@@ -189,7 +201,7 @@ table=$outdir/attach-results.md
 {
     echo "# Attach Voice with the real e-mail programs"
     echo
-    echo "- Run: $started to $(date -u '+%H:%M UTC'), \`bench/attach/run.sh\`, $presses presses per environment and program, the first one cold (not counted)"
+    echo "- Run: $started to $(date -u '+%H:%M UTC'), \`bench/attach/run.sh\`, $presses presses per environment and program, the first one cold (not counted)${language:+; sessions and programs in $language}"
     echo "- Machine: $(nproc) cores; load average before/after: $load_before / $load_after"
     echo
     summary table

@@ -7,7 +7,8 @@
 // Ctrl+S, or on Wayland its draft command through accessibility), and reads
 // the draft back from disk: the attachment, decoded, must be the voice file
 // byte for byte. Where the session runs the desktop portal (SESSION_PORTAL),
-// Thunderbird's file chooser is the portal's.
+// Thunderbird's file chooser is the portal's. A session in another language
+// (LANG) has the program in that language.
 
 #include "Form6.h"
 #include "Form7.h"
@@ -313,6 +314,17 @@ void TestMail::saveDraftWithTheFile(const QString& subject)
 void TestMail::attachesToTheDraft()
 {
     start({"tindrel-voice"});
+    const QString language = qEnvironmentVariable("LANG");
+    if (!m_program.englishTitle.isEmpty() && !language.isEmpty() && !language.startsWith("en") &&
+        !language.startsWith("C")) {
+        // Not found by the English title: the program speaks the session's language.
+        WindowQuery english = m_program.compose;
+        english.title = m_program.englishTitle.toStdString();
+        AccessibleQuery accessible = m_program.accessibleCompose;
+        accessible.title = english.title;
+        QVERIFY2(!FindWindowLike(english) && !FindControlledWindow(accessible),
+                 qPrintable(m_program.executable + " shows its compose window in English"));
+    }
     pressAttachVoice("tindrel-voice");
     saveDraftWithTheFile("tindrel-voice");
 }

@@ -127,6 +127,8 @@ struct MailProgram
     // The controls that save the message as a draft, in order (where its
     // window is reached through accessibility; elsewhere its Ctrl+S does).
     std::vector<automation::ControlQuery> saveDraft;
+    // Its compose windows' titles in English ("": they carry the subject alone).
+    QString englishTitle;
     std::function<void(const QString& home)> makeProfile;
     // Argument lists: the first starts the program, the others (run to their
     // end) hand further compose windows to it.
@@ -170,7 +172,9 @@ inline MailProgram thunderbird()
     p.package = "thunderbird";
     p.compose = targets::mailProgram(targets::ComposeKind::Thunderbird).compose;
     p.accessibleCompose = targets::mailProgram(targets::ComposeKind::Thunderbird).accessibleCompose;
-    p.saveDraft = {{"menu", "File", "click"}, {"menu item", "Save", "click"}};
+    p.saveDraft = {{.role = "menu", .action = "click", .id = "menu_File"},
+                   {.role = "menu item", .action = "click", .id = "menu_SaveCmd"}};
+    p.englishTitle = "Write: *";
     p.makeProfile = [](const QString& home) {
         // A POP3 account that never connects, and Local Folders for the drafts.
         writeFile(home + "/profile/user.js", R"(
@@ -225,7 +229,8 @@ inline MailProgram evolution()
     p.package = "evolution";
     p.compose = targets::mailProgram(targets::ComposeKind::Evolution).compose;
     p.accessibleCompose = targets::mailProgram(targets::ComposeKind::Evolution).accessibleCompose;
-    p.saveDraft = {{"menu item", "Save as Draft", "click"}};
+    p.saveDraft = {
+        {.role = "menu item", .name = "Save as _Draft", .action = "click", .domain = "evolution"}};
     p.makeProfile = [](const QString&) {}; // opens a composer with no account at all
     p.commands = [](const QString&, const QStringList& subjects) {
         QStringList uris; // one start takes them all (a second start opens the main window)
@@ -252,7 +257,9 @@ inline MailProgram clawsMail()
     p.compose = targets::mailProgram(targets::ComposeKind::ClawsMail).compose;
     p.accessibleCompose = targets::mailProgram(targets::ComposeKind::ClawsMail).accessibleCompose;
     // Its menu's Save (Ctrl+S) keeps the window open; the Draft button closes it.
-    p.saveDraft = {{"menu item", "Save", "click"}};
+    p.saveDraft = {
+        {.role = "menu item", .name = "_Save", .action = "click", .domain = "claws-mail"}};
+    p.englishTitle = "* - Compose message*";
     p.makeProfile = [](const QString& home) {
         writeFile(home + "/.claws-mail/accountrc", "[Account: 1]\naccount_name=test\n"
                                                    "is_default=1\nname=Test User\n"

@@ -27,6 +27,11 @@ const QString Path = QStringLiteral("/home/u/Voice Files/[12-06-98]03 45 12PM\t\
 
 using Window = ScriptedControls::Window;
 
+// Thunderbird's compose window holds its compose tool bar; its attach
+// command, by the element ids that every language pack keeps.
+const ScriptedControls::Control ThunderbirdToolBar{"tool bar", "", "", {}, "composeToolbar2"};
+const char* const AttachFileItem = "button-attachPopup_attachFileItem";
+
 } // namespace
 
 class TestControls : public QObject
@@ -138,13 +143,17 @@ void TestControls::menuThatClosesAsItOpensIsOpenedAgain()
     Window compose{.application = "Thunderbird", .pid = 7, .name = "Write: Hello - Thunderbird"};
     const ControlledWindow id = controls().open(compose);
     auto opened = std::make_shared<int>(0);
-    controls().window(id)->controls = {
-        {"push button", "Attach", "press", [this, id, compose, opened] {
-             if (++*opened < 2)
-                 return;
-             controls().window(id)->controls.push_back(
-                 {"menu item", "File(s)…", "click", [this, compose] { openChooser(compose, 0); }});
-         }}};
+    controls().window(id)->controls = {ThunderbirdToolBar,
+                                       {"push button", "Attach", "press",
+                                        [this, id, compose, opened] {
+                                            if (++*opened < 2)
+                                                return;
+                                            controls().window(id)->controls.push_back(
+                                                {"menu item", "File(s)…", "click",
+                                                 [this, compose] { openChooser(compose, 0); },
+                                                 AttachFileItem});
+                                        },
+                                        "button-attach"}};
     QElapsedTimer clock;
     clock.start();
 
@@ -210,8 +219,10 @@ void TestControls::fileManagersChooserChoosesTheTypedFileOnEnter()
     ControlledWindow chooser = 0;
     Window compose{.application = "Thunderbird", .pid = 42, .name = "Write: Hello - Thunderbird"};
     compose.active = true;
-    compose.controls = {{"push button", "Attach", "press"},
-                        {"menu item", "File(s)…", "click", [&] {
+    compose.controls = {ThunderbirdToolBar,
+                        {"push button", "Attach", "press", {}, "button-attach"},
+                        {"menu item", "File(s)…", "click",
+                         [&] {
                              chooser = controls().open({.application = "org.gnome.Nautilus",
                                                         .pid = 7,
                                                         .role = "window",
@@ -222,7 +233,8 @@ void TestControls::fileManagersChooserChoosesTheTypedFileOnEnter()
                                  m_attached << QString::fromStdString(path);
                                  controls().close(chooser);
                              };
-                         }}};
+                         },
+                         AttachFileItem}};
     controls().open(compose);
 
     form6().Command2->click();

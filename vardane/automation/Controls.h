@@ -9,6 +9,7 @@
 #include "WindowSystem.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,17 +24,39 @@ using ControlledWindow = std::uint64_t;
 // names it: the role ("push button", "menu item", "menu"), the name and the
 // action that works it ("click", "press"). Role and name are patterns as in
 // WindowQuery.
+//
+// Names change with the program's language; two things do not:
+// - `id`: the program's own identifier of the control (a pattern), where its
+//   toolkit tells it (Gecko: each element's id). Given, it stands for the name.
+// - `domain`: the name's alternatives are then messages of that program's
+//   message catalogue (several catalogues split by "|"), written as its
+//   source has them ("_" before a mnemonic, printf conversions, "…"); each
+//   matches as the program shows it in English and in its user's language.
 struct ControlQuery
 {
     std::string role = {};
     std::string name = {};
     std::string action = {};
+    std::string id = {};
+    std::string domain = {};
 };
+
+// A message's translation in a catalogue ("" when it has none).
+using Translate = std::function<std::string(const std::string& domain, const std::string& message)>;
+
+// The pattern that a name (a pattern, or with a domain its messages) is
+// matched with: the messages as a program shows them, in English and as
+// `translate` (when given) has them.
+std::string namePattern(const std::string& name, const std::string& domain,
+                        const Translate& translate = {});
 
 // A window by what its program puts on the accessibility bus. All patterns:
 // the program's accessible name, the window's role ("frame" when empty) and
 // name (which `title` must match as well: a caller narrows a program's
-// pattern with one of its own), and a control the window must hold.
+// pattern with one of its own), and a control the window must hold (among
+// its own children only where `holdsAtTop`: a short look, also at the
+// windows that do not hold it). The name's messages are of `domain`'s
+// catalogue where that is given (as in ControlQuery).
 struct AccessibleQuery
 {
     std::string application = {};
@@ -41,6 +64,8 @@ struct AccessibleQuery
     std::string name = {};
     std::string title = {};
     ControlQuery holds = {};
+    bool holdsAtTop = false;
+    std::string domain = {};
     bool empty() const { return application.empty(); }
 };
 

@@ -68,11 +68,19 @@ std::vector<MailProgram> makeRecords()
                    .keysAfterPath = {"~"},
                    .pauseBeforeNotices = true});
 
+    // Thunderbird's windows and controls are known by their element ids,
+    // which no language pack changes: its compose window is the one with the
+    // compose tool bar among its own children.
     MailProgram thunderbird = byClass(
         ComposeKind::Thunderbird, "Thunderbird", "{CTRL+SHIFT+A}",
         {.instance = "Msgcompose", .className = "thunderbird*"},
-        {.application = "Thunderbird", .name = "Write: *"}, "thunderbird*",
-        {{AnyButton, "Attach", "press"}, {"menu item", "File(s)*", "click"}}, {"thunderbird"});
+        {.application = "Thunderbird",
+         .holds = {.role = "tool bar", .id = "composeToolbar2"},
+         .holdsAtTop = true},
+        "thunderbird*",
+        {{.role = AnyButton, .action = "press", .id = "button-attach"},
+         {.role = "menu item", .action = "click", .id = "button-attachPopup_attachFileItem"}},
+        {"thunderbird"});
     // Gecko looks at the desktop's accessibility switch only as it starts.
     thunderbird.unreachedAdvice =
         "Thunderbird is running, but it was started before this desktop's accessibility "
@@ -80,17 +88,24 @@ std::vector<MailProgram> makeRecords()
         "on. Close Thunderbird, start it again, open your message in it, then press "
         "\"Attach Voice\" again.";
     all.push_back(std::move(thunderbird));
-    // Evolution's compose window is titled with the subject alone: it is the
-    // window that holds the command to attach a file.
+    // The GTK programs' names are their catalogues' messages, matched as
+    // the program shows them in its user's language. Evolution's compose
+    // window is titled with the subject alone: it is the window that holds
+    // the command to attach a file.
+    const ControlQuery evolutionAttach = {
+        .role = "menu item", .name = "_Attachment…", .action = "click", .domain = "evolution"};
+    all.push_back(
+        byClass(ComposeKind::Evolution, "Evolution", "{CTRL+M}",
+                {.className = EvolutionClass, .role = "EMsgComposer*"},
+                {.application = "evolution|org.gnome.Evolution", .holds = evolutionAttach},
+                EvolutionClass, {evolutionAttach}, {"evolution"}));
     all.push_back(byClass(
-        ComposeKind::Evolution, "Evolution", "{CTRL+M}",
-        {.className = EvolutionClass, .role = "EMsgComposer*"},
-        {.application = "evolution|org.gnome.Evolution", .holds = {"menu item", "Attachment*"}},
-        EvolutionClass, {{"menu item", "Attachment*", "click"}}, {"evolution"}));
-    all.push_back(byClass(ComposeKind::ClawsMail, "Claws Mail", "{CTRL+M}",
-                          {.className = "Claws-mail", .role = "compose"},
-                          {.application = "claws-mail", .name = "* - Compose message*"},
-                          "Claws-mail", {{AnyButton, "Attach", "click"}}, {"claws-mail"}));
+        ComposeKind::ClawsMail, "Claws Mail", "{CTRL+M}",
+        {.className = "Claws-mail", .role = "compose"},
+        {.application = "claws-mail", .name = "%s - Compose message%s", .domain = "claws-mail"},
+        "Claws-mail",
+        {{.role = AnyButton, .name = "Attach", .action = "click", .domain = "claws-mail"}},
+        {"claws-mail"}));
     return all;
 }
 
@@ -102,8 +117,12 @@ const char* const NoAccessibilityAdvice =
     "Install it (Debian package at-spi2-core), log in again, then press \"Attach Voice\" again.";
 
 const char* const FileChooserRole = "file chooser";
-// GTK 4 names a button by its label with the mnemonic, then by its label.
-const ControlQuery FileChooserAccept = {AnyButton, "Open|_Open Open", "click"};
+// As GTK 3 and 4 label it, or the portal's backends (GTK's, GNOME's).
+const ControlQuery FileChooserAccept = {
+    .role = AnyButton,
+    .name = "_Open",
+    .action = "click",
+    .domain = "gtk30|gtk40|xdg-desktop-portal-gtk|xdg-desktop-portal-gnome"};
 const char* const PortalFileChooserClass = "Xdg-desktop-portal-gtk";
 // GNOME's backend (GTK 4) shows it as a dialog, GNOME 47 and later as a
 // window of the file manager, whose role GTK 4 names "window"; only the one

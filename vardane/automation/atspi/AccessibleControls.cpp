@@ -1,6 +1,7 @@
 #include "AccessibleControls.h"
 
 #include "AtSpi.h"
+#include "Catalogues.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 namespace automation {
 
@@ -45,7 +47,12 @@ bool matches(const std::string& pattern, const QString& text)
 
 bool wants(const ControlQuery& c)
 {
-    return !c.role.empty() || !c.name.empty();
+    return !c.role.empty() || !c.name.empty() || !c.id.empty();
+}
+
+std::string describe(const ControlQuery& c)
+{
+    return c.name.empty() ? c.id : c.name;
 }
 
 // Processes of this user whose program name is one of names.
@@ -139,9 +146,9 @@ public:
         if (!f || !client())
             return Result::failed("the window is not on the accessibility bus");
         const QString action = QString::fromStdString(c.action);
+        const std::string name = shownName(c.name, c.domain, f->pid);
         const auto test = [&](const Object& o, const QString& role) {
-            return matches(c.role, role) && matches(c.name, m_client->name(o)) &&
-                   m_client->actions(o).contains(action);
+            return isControl(o, role, c, name) && m_client->actions(o).contains(action);
         };
         auto found = m_client->find(f->frame, test);
         // A menu can also be a window of its own beside the one that opened it.
@@ -153,12 +160,12 @@ public:
                 found = m_client->find(top, test);
         }
         if (!found)
-            return Result::notYet("no control \"" + c.name + "\" (yet)");
+            return Result::notYet("no control \"" + describe(c) + "\" (yet)");
         // On the bus: the program answers the action first and may then run
         // a dialog that holds its bus connection until it closes.
         return m_client->doAction(*found, action, Route::Bus)
                    ? Result::done()
-                   : Result::notYet("the control \"" + c.name + "\" refused");
+                   : Result::notYet("the control \"" + describe(c) + "\" refused");
     }
 
     Result enterFileName(ControlledWindow chooser, const std::string& path) override
@@ -193,7 +200,9 @@ public:
         const Frame* f = frame(chooser);
         if (!f || !client())
             return Result::failed("the file chooser is not on the accessibility bus");
-        switch (m_client->acceptFileChooser(f->frame, button)) {
+        ControlQuery shown = button;
+        shown.name = shownName(button.name, button.domain, f->pid);
+        switch (m_client->acceptFileChooser(f->frame, shown)) {
         case 1:
             return Result::done();
         case 0:
@@ -261,18 +270,49 @@ private:
         return h;
     }
 
+    // The pattern a name is matched with in the windows of that process: in
+    // its user's language where it is a message of its catalogue.
+    std::string shownName(const std::string& name, const std::string& domain, std::uint32_t pid)
+    {
+        if (domain.empty())
+            return name;
+        auto& known = m_shownNames[{pid, domain, name}];
+        if (known.empty()) {
+            const std::vector<std::string> languages = atspi::languagesOf(pid);
+            known = namePattern(name, domain, [&](const std::string& d, const std::string& m) {
+                return atspi::translation(d, m, languages);
+            });
+        }
+        return known;
+    }
+
+    // By its own identifier where the query gives one, else by its name.
+    bool isControl(const Object& o, const QString& role, const ControlQuery& c,
+                   const std::string& name)
+    {
+        if (!matches(c.role, role))
+            return false;
+        return c.id.empty() ? matches(name, m_client->name(o))
+                            : matches(c.id, m_client->attribute(o, QStringLiteral("id")));
+    }
+
     // Remembered once found (a window being built may not hold it yet).
-    bool holds(const Object& window, const ControlQuery& c)
+    bool holds(const Object& window, std::uint32_t pid, const ControlQuery& c, bool atTop)
     {
         if (m_holding.count(window))
             return true;
-        const bool found =
-            m_client
-                ->find(window,
-                       [&](const Object& o, const QString& role) {
-                           return matches(c.role, role) && matches(c.name, m_client->name(o));
-                       })
-                .has_value();
+        const std::string name = shownName(c.name, c.domain, pid);
+        const auto test = [&](const Object& o, const QString& role) {
+            return isControl(o, role, c, name);
+        };
+        bool found = false;
+        if (atTop) {
+            for (const Object& child : m_client->children(window))
+                if ((found = test(child, m_client->role(child))))
+                    break;
+        } else {
+            found = m_client->find(window, test).has_value();
+        }
         if (found)
             m_holding.insert(window);
         return found;
@@ -302,8 +342,8 @@ private:
         if (!matches(role, m_client->role(f.frame)))
             return;
         const QString title = m_client->name(f.frame);
-        if (!matches(q.title, title) || !matches(q.name, title) ||
-            (wants(q.holds) && !holds(f.frame, q.holds)))
+        if (!matches(q.title, title) || !matches(shownName(q.name, q.domain, f.pid), title) ||
+            (wants(q.holds) && !holds(f.frame, f.pid, q.holds, q.holdsAtTop)))
             return;
         found.push_back(
             {handleFor(f), m_client->has(f.frame, atspi::Active), title.toStdString(), f.pid});
@@ -333,6 +373,7 @@ private:
     std::map<Object, ControlledWindow> m_handles;
     std::map<ControlledWindow, Frame> m_frames;
     std::set<Object> m_holding;
+    std::map<std::tuple<std::uint32_t, std::string, std::string>, std::string> m_shownNames;
     std::set<ControlledWindow> m_locationShown;
     const std::uint32_t m_self = static_cast<std::uint32_t>(::getpid());
     ControlledWindow m_serial = 0;

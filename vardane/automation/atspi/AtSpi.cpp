@@ -193,6 +193,16 @@ QString Client::name(const Object& o)
     return property(o, QStringLiteral("Accessible"), QStringLiteral("Name")).toString();
 }
 
+QString Client::attribute(const Object& o, const QString& key)
+{
+    const QVariant v =
+        first(call(o, Prefix + QStringLiteral("Accessible"), QStringLiteral("GetAttributes"), {}));
+    QMap<QString, QString> attributes;
+    if (v.canConvert<QDBusArgument>())
+        v.value<QDBusArgument>() >> attributes;
+    return attributes.value(key);
+}
+
 QString Client::role(const Object& o)
 {
     return first(call(o, Prefix + QStringLiteral("Accessible"), QStringLiteral("GetRoleName"), {}))

@@ -76,6 +76,8 @@ public:
     QList<Object> children(const Object& o);
     QString name(const Object& o);
     QString role(const Object& o);
+    // One of the attributes its toolkit gives it ("id": Gecko's element id).
+    QString attribute(const Object& o, const QString& key);
     std::uint64_t states(const Object& o);
     bool has(const Object& o, State s) { return states(o) >> s & 1; }
     // The actions' own (untranslated) names, in order.

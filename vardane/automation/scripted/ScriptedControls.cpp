@@ -6,6 +6,14 @@ namespace automation {
 
 namespace {
 
+// The world's programs show every message in English.
+bool isControl(const ScriptedControls::Control& c, const ControlQuery& q)
+{
+    return matchesPattern(q.role, c.role) &&
+           (q.id.empty() ? matchesPattern(namePattern(q.name, q.domain), c.name)
+                         : matchesPattern(q.id, c.id));
+}
+
 QString describe(const Result& r)
 {
     switch (r.kind) {
@@ -48,14 +56,13 @@ int ScriptedControls::count(const QString& prefix) const
 bool ScriptedControls::matches(const Window& w, const AccessibleQuery& q) const
 {
     const std::string role = q.role.empty() ? "frame" : q.role;
-    if (!matchesPattern(role, w.role) || !matchesPattern(q.name, w.name) ||
+    if (!matchesPattern(role, w.role) || !matchesPattern(namePattern(q.name, q.domain), w.name) ||
         !matchesPattern(q.title, w.name))
         return false;
-    if (q.holds.role.empty() && q.holds.name.empty())
+    if (q.holds.role.empty() && q.holds.name.empty() && q.holds.id.empty())
         return true;
-    return std::any_of(w.controls.begin(), w.controls.end(), [&](const Control& c) {
-        return matchesPattern(q.holds.role, c.role) && matchesPattern(q.holds.name, c.name);
-    });
+    return std::any_of(w.controls.begin(), w.controls.end(),
+                       [&](const Control& c) { return isControl(c, q.holds); });
 }
 
 // As on the bus: the active one, else the one the compositor names first,
@@ -138,8 +145,7 @@ Result ScriptedControls::workControl(ControlledWindow id, const ControlQuery& qu
     if (Window* w = window(id)) {
         r = Result::notYet("no such control");
         for (const Control& c : w->controls)
-            if (matchesPattern(query.role, c.role) && matchesPattern(query.name, c.name) &&
-                c.action == query.action) {
+            if (isControl(c, query) && c.action == query.action) {
                 r = Result::done();
                 action = c.onAction;
                 break;
@@ -147,7 +153,8 @@ Result ScriptedControls::workControl(ControlledWindow id, const ControlQuery& qu
     }
     log << QStringLiteral("WorkControl(%1, %2 %3) = %4")
                .arg(id)
-               .arg(QString::fromStdString(query.role), QString::fromStdString(query.name),
+               .arg(QString::fromStdString(query.role),
+                    QString::fromStdString(query.name.empty() ? query.id : query.name),
                     describe(r));
     // Last: the action may open or close windows.
     if (action)

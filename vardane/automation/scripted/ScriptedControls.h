@@ -24,6 +24,7 @@ public:
         std::string name;
         std::string action;
         std::function<void()> onAction = {};
+        std::string id = {}; // its program's own identifier, where it has one
     };
     struct Window
     {
