@@ -45,6 +45,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <clocale>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -354,6 +355,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The lines are read by run.sh in whatever language the session runs.
+    std::setlocale(LC_NUMERIC, "C");
     const QStringList args = QApplication::arguments();
     const QString env = args.value(1);
     const int presses = args.size() > 2 ? args[2].toInt() : DefaultPresses;
