@@ -45,10 +45,7 @@ all=$runs/all.txt
 language_env=()
 if [ -n "$language" ]; then
     locales=$outdir/locales
-    mkdir -p "$locales"
-    [ -f "$locales/$language/LC_CTYPE" ] ||
-        localedef -c -i "${language%%.*}" -f "${language#*.}" "$locales/$language"
-    [ -f "$locales/$language/LC_CTYPE" ] || { echo "no locale $language could be built" >&2; exit 1; }
+    "$support/build-locales.sh" "$locales" "$language" || exit 1
     language_env=(LANG="$language" LOCPATH="$locales")
 fi
 

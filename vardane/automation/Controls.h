@@ -39,6 +39,8 @@ struct ControlQuery
     std::string action = {};
     std::string id = {};
     std::string domain = {};
+    // How messages and logs name it: by its name, else its identifier.
+    const std::string& shown() const { return name.empty() ? id : name; }
 };
 
 // A message's translation in a catalogue ("" when it has none).

@@ -50,11 +50,6 @@ bool wants(const ControlQuery& c)
     return !c.role.empty() || !c.name.empty() || !c.id.empty();
 }
 
-std::string describe(const ControlQuery& c)
-{
-    return c.name.empty() ? c.id : c.name;
-}
-
 // Processes of this user whose program name is one of names.
 std::set<std::string> runningPrograms(const std::set<std::string>& names)
 {
@@ -160,12 +155,12 @@ public:
                 found = m_client->find(top, test);
         }
         if (!found)
-            return Result::notYet("no control \"" + describe(c) + "\" (yet)");
+            return Result::notYet("no control \"" + c.shown() + "\" (yet)");
         // On the bus: the program answers the action first and may then run
         // a dialog that holds its bus connection until it closes.
         return m_client->doAction(*found, action, Route::Bus)
                    ? Result::done()
-                   : Result::notYet("the control \"" + describe(c) + "\" refused");
+                   : Result::notYet("the control \"" + c.shown() + "\" refused");
     }
 
     Result enterFileName(ControlledWindow chooser, const std::string& path) override

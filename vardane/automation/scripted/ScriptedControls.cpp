@@ -153,8 +153,7 @@ Result ScriptedControls::workControl(ControlledWindow id, const ControlQuery& qu
     }
     log << QStringLiteral("WorkControl(%1, %2 %3) = %4")
                .arg(id)
-               .arg(QString::fromStdString(query.role),
-                    QString::fromStdString(query.name.empty() ? query.id : query.name),
+               .arg(QString::fromStdString(query.role), QString::fromStdString(query.shown()),
                     describe(r));
     // Last: the action may open or close windows.
     if (action)
