@@ -1,7 +1,9 @@
+#include "Controls.h"
 #include "KeyNotation.h"
 #include "WindowSystem.h"
 
 #include <QTest>
+#include <QUrl>
 
 using namespace automation;
 using K = KeyStroke::Kind;
@@ -34,6 +36,7 @@ private slots:
     void describeRoundTrips();
     void utf8Decoding();
     void queryPatterns();
+    void typedFileAddressIsThePathWithFewKeys();
 };
 
 void TestKeyNotation::notation_data()
@@ -177,6 +180,23 @@ void TestKeyNotation::queryPatterns()
     QVERIFY(!matchesPattern("Evolution|Org.gnome.Evolution", "org.gnome.Evolution"));
     QVERIFY(matchesPattern("thunderbird*|*Thunderbird", "Mozilla Thunderbird"));
     QVERIFY(!matchesPattern("a|b", ""));
+}
+
+// A chooser that takes keys only gets a file's address: it must name the
+// very file (the mail suites' hard characters) and need no key that a Latin
+// layout lacks or Caps Lock changes the meaning of.
+void TestKeyNotation::typedFileAddressIsThePathWithFewKeys()
+{
+    const std::string path = "/tmp/Voice Files/say \"hi\" \\ 'it'\t%41+#?\n"
+                             "\xe5\xa3\xb0 Stimme \xc3\xa4.ogg";
+    const std::string typed = typedFileAddress(path);
+    QCOMPARE(QUrl(QString::fromStdString(typed), QUrl::StrictMode).toLocalFile(),
+             QString::fromStdString(path));
+    QCOMPARE(QUrl(QString::fromStdString(typed).toUpper()).toLocalFile(),
+             QString::fromStdString(path)); // Caps Lock on
+    for (const char c : typed)
+        QVERIFY2(std::string_view("file:/%0123456789abcdef").find(c) != std::string_view::npos,
+                 typed.c_str());
 }
 
 QTEST_APPLESS_MAIN(TestKeyNotation)

@@ -459,7 +459,7 @@ void TestMail::anotherProgramsPortalChooserGetsNothing()
     WindowQuery otherChooser = portalChooser(static_cast<WindowHandle>(other.winId()));
     otherChooser.title = "Choose a Picture";
     AccessibleQuery otherNative = targets::PortalFileChooser;
-    otherNative.title = otherChooser.title;
+    otherNative.title = otherChooser.title + " — Portal|" + otherChooser.title; // KDE's, GNOME's
     const auto otherOpen = [&]() -> std::uint64_t {
         return m_wayland ? FindControlledWindow(otherNative) : FindWindowLike(otherChooser);
     };

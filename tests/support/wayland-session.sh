@@ -11,8 +11,10 @@
 # the compositor's Xwayland, XDG_SESSION_TYPE=wayland, XDG_CURRENT_DESKTOP,
 # a private D-Bus session bus, and WAYLAND_SESSION_KIND. The screen is
 # WAYLAND_SESSION_SIZE (1280x1024). SESSION_PORTAL (desktop-portal.sh): the
-# desktop portal with the compositor's desktop's backends, or none. Composes
-# with sound-session.sh.
+# desktop portal with the compositor's desktop's backends, or none.
+# SESSION_DATA_DIR: a folder read before the system's data folders, as if
+# installed there (KWin grants its fake input by the program's desktop
+# entry). Composes with sound-session.sh.
 #
 # What each compositor needs here:
 #   gnome  gnome-shell --headless --wayland; it wants a system bus (a private
@@ -164,7 +166,9 @@ kde)
     cp /usr/bin/kwin_wayland "$work/kwin_wayland"
     export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
     # KWin starts the given program with the session's variables; it writes them down.
-    env -u DISPLAY "$work/kwin_wayland" --virtual --xwayland --no-lockscreen --no-global-shortcuts \
+    env -u DISPLAY \
+        XDG_DATA_DIRS="${SESSION_DATA_DIR:+$SESSION_DATA_DIR:}${XDG_DATA_DIRS:-/usr/local/share:/usr/share}" \
+        "$work/kwin_wayland" --virtual --xwayland --no-lockscreen --no-global-shortcuts \
         --width "$width" --height "$height" --socket wayland-0 \
         --exit-with-session "$(command -v sh) -c 'env > $work/session.env; exec sleep infinity'" \
         >"$work/compositor.log" 2>&1 &

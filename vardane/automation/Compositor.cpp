@@ -1,5 +1,6 @@
 #include "Compositor.h"
 
+#include "kwin/FakeInput.h"
 #include "kwin/KWinScript.h"
 #include "mutter/RemoteDesktop.h"
 #include "sway/SwayIpc.h"
@@ -92,15 +93,25 @@ private:
 class KWinCompositor : public Compositor
 {
 public:
-    explicit KWinCompositor(std::unique_ptr<kwin::Scripting> scripting)
-        : m_kwin(std::move(scripting))
+    KWinCompositor(std::unique_ptr<kwin::Scripting> scripting,
+                   std::unique_ptr<kwin::FakeInput> input)
+        : m_kwin(std::move(scripting)), m_input(std::move(input))
     {
     }
 
     std::vector<WindowOrigin> recentFirst() override
     {
-        // KWin tells a second window of the same title apart by " <2>".
         std::vector<WindowOrigin> out;
+        for (const ShownWindow& w : windows())
+            out.insert(out.begin(), w.origin);
+        return out;
+    }
+
+    // Bottom to top.
+    std::vector<ShownWindow> windows() override
+    {
+        // KWin tells a second window of the same title apart by " <2>".
+        std::vector<ShownWindow> out;
         for (const kwin::Window& w : m_kwin->stackingOrder()) {
             QString caption = w.caption;
             const qsizetype mark = caption.lastIndexOf(QLatin1String(" <"));
@@ -109,9 +120,20 @@ public:
                 caption.mid(mark + 2, caption.size() - mark - 3).toUInt(&numbered);
             if (numbered)
                 caption.truncate(mark);
-            out.insert(out.begin(), {w.pid, caption.toStdString()});
+            out.push_back(
+                {{w.pid, caption.toStdString()}, w.resourceClass.toStdString(), w.active});
         }
         return out;
+    }
+
+    bool takesKeys() const override { return m_input != nullptr; }
+    bool pressTogether(const std::vector<std::uint32_t>& keysyms) override
+    {
+        return m_input && m_input->pressTogether(keysyms);
+    }
+    bool pressEach(const std::vector<std::uint32_t>& keysyms) override
+    {
+        return m_input && m_input->pressEach(keysyms);
     }
 
     bool raise(const WindowOrigin& window) override
@@ -125,6 +147,7 @@ public:
 
 private:
     std::unique_ptr<kwin::Scripting> m_kwin;
+    std::unique_ptr<kwin::FakeInput> m_input;
 };
 
 // GNOME tells nothing of its windows and brings none forward for another
@@ -156,7 +179,8 @@ std::unique_ptr<Compositor> compositorFromEnvironment()
     if (auto ipc = sway::Ipc::fromEnvironment())
         return std::make_unique<SwayCompositor>(std::move(ipc));
     if (auto scripting = kwin::Scripting::fromEnvironment())
-        return std::make_unique<KWinCompositor>(std::move(scripting));
+        return std::make_unique<KWinCompositor>(std::move(scripting),
+                                                kwin::FakeInput::fromEnvironment());
     if (auto input = mutter::RemoteDesktop::fromEnvironment())
         return std::make_unique<MutterCompositor>(std::move(input));
     return nullptr;

@@ -84,4 +84,21 @@ std::string namePattern(const std::string& name, const std::string& domain,
     return out;
 }
 
+std::string typedFileAddress(const std::string& path)
+{
+    constexpr std::string_view hex = "0123456789abcdef";
+    std::string out = "file://";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || (c >= '0' && c <= '9')) {
+            out += c;
+        } else {
+            out += '%';
+            out += hex[byte >> 4];
+            out += hex[byte & 0xf];
+        }
+    }
+    return out;
+}
+
 } // namespace automation

@@ -52,6 +52,12 @@ using Translate = std::function<std::string(const std::string& domain, const std
 std::string namePattern(const std::string& name, const std::string& domain,
                         const Translate& translate = {});
 
+// A file's address (URL) as it is typed into a file chooser that takes keys
+// only: every byte of the absolute path percent-encoded but "/" and digits,
+// so that it is typed with a few keys that every Latin layout has, and comes
+// out the same with Caps Lock on.
+std::string typedFileAddress(const std::string& path);
+
 // A window by what its program puts on the accessibility bus. All patterns:
 // the program's accessible name, the window's role ("frame" when empty) and
 // name (which `title` must match as well: a caller narrows a program's
@@ -68,6 +74,10 @@ struct AccessibleQuery
     ControlQuery holds = {};
     bool holdsAtTop = false;
     std::string domain = {};
+    // Or, of a program that is not on the bus, a window the compositor shows
+    // of this class (a pattern) whose caption matches `title`: reached by
+    // keys only, once it holds the keyboard.
+    std::string windowClass = {};
     bool empty() const { return application.empty(); }
 };
 
@@ -112,7 +122,9 @@ public:
     // the query matches; not yet when there is none (yet).
     virtual Result workControl(ControlledWindow window, const ControlQuery& control) = 0;
     // Puts the path into a file chooser's location field, exactly, and reads
-    // it back; not yet when the window shows no such field (yet).
+    // it back; not yet when the window shows no such field (yet). A chooser
+    // reached by keys only gets the path once, typed as a file URL while it
+    // holds the keyboard.
     virtual Result enterFileName(ControlledWindow chooser, const std::string& path) = 0;
     // Accepts the chooser's file with its button (by the query, or the
     // chooser's default button): not yet while that button is greyed (the

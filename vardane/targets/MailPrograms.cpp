@@ -125,10 +125,14 @@ const ControlQuery FileChooserAccept = {
     .domain = "gtk30|gtk40|xdg-desktop-portal-gtk|xdg-desktop-portal-gnome"};
 const char* const PortalFileChooserClass = "Xdg-desktop-portal-gtk";
 // GNOME's backend (GTK 4) shows it as a dialog, GNOME 47 and later as a
-// window of the file manager, whose role GTK 4 names "window"; only the one
+// window of the file manager, whose role GTK 4 names "window"; KDE's (Qt)
+// is on the bus only where a screen reader runs, and its name field reads
+// quotes as a list of names: it is reached by keys, always. Only the one
 // that opens after the program's command is taken for its chooser.
-const AccessibleQuery PortalFileChooser = {.application = "xdg-desktop-portal-*|org.gnome.Nautilus",
-                                           .role = "file chooser|dialog|window"};
+const AccessibleQuery PortalFileChooser = {
+    .application = "xdg-desktop-portal-gtk|xdg-desktop-portal-gnome|org.gnome.Nautilus",
+    .role = "file chooser|dialog|window",
+    .windowClass = "xdg-desktop-portal-kde|org.freedesktop.impl.portal.desktop.kde"};
 const AccessibleQuery FileManagerChooser = {.application = "org.gnome.Nautilus", .role = "window"};
 
 const std::vector<MailProgram>& mailPrograms()

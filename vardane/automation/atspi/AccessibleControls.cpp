@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
@@ -117,6 +118,8 @@ public:
 
     std::optional<WindowOrigin> originOf(ControlledWindow w) override
     {
+        if (const WindowOrigin* o = shownOnly(w))
+            return *o;
         const Frame* f = frame(w);
         if (!f || !client())
             return std::nullopt;
@@ -125,6 +128,11 @@ public:
 
     bool isOpen(ControlledWindow w) override
     {
+        if (const WindowOrigin* o = shownOnly(w)) {
+            const std::vector<ShownWindow> all = m_compositor->windows();
+            return std::any_of(all.begin(), all.end(),
+                               [&](const ShownWindow& s) { return s.origin == *o; });
+        }
         const Frame* f = frame(w);
         return f && client() && m_client->children(f->app).contains(f->frame);
     }
@@ -137,6 +145,8 @@ public:
 
     Result workControl(ControlledWindow w, const ControlQuery& c) override
     {
+        if (shownOnly(w))
+            return Result::failed("the window is reached by keys only");
         const Frame* f = frame(w);
         if (!f || !client())
             return Result::failed("the window is not on the accessibility bus");
@@ -165,6 +175,21 @@ public:
 
     Result enterFileName(ControlledWindow chooser, const std::string& path) override
     {
+        if (const WindowOrigin* o = shownOnly(chooser)) {
+            // Once: what is typed cannot be read back.
+            if (m_locationShown.count(chooser))
+                return Result::done();
+            if (const Result r = keysReach(*o); !r.isDone())
+                return r;
+            std::vector<std::uint32_t> keysyms;
+            for (const char c : typedFileAddress(path))
+                keysyms.push_back(static_cast<unsigned char>(c)); // ASCII: its own keysym
+            if (!m_compositor->pressEach(keysyms))
+                return Result::failed("the keyboard's layout in use has no keys for a file's "
+                                      "address");
+            m_locationShown.insert(chooser);
+            return Result::done();
+        }
         const Frame* f = frame(chooser);
         if (!f || !client())
             return Result::failed("the file chooser is not on the accessibility bus");
@@ -192,6 +217,13 @@ public:
 
     Result acceptFileChooser(ControlledWindow chooser, const ControlQuery& button) override
     {
+        if (const WindowOrigin* o = shownOnly(chooser)) {
+            if (const Result r = keysReach(*o); !r.isDone())
+                return r;
+            return m_compositor->pressTogether({ReturnKeysym})
+                       ? Result::done()
+                       : Result::notYet("the compositor did not take the key");
+        }
         const Frame* f = frame(chooser);
         if (!f || !client())
             return Result::failed("the file chooser is not on the accessibility bus");
@@ -209,6 +241,8 @@ public:
 
     Result chooseTypedFile(ControlledWindow chooser) override
     {
+        if (shownOnly(chooser))
+            return Result::failed("the file chooser is reached by keys only");
         const Frame* f = frame(chooser);
         if (!f || !client())
             return Result::failed("the file chooser is not on the accessibility bus");
@@ -252,6 +286,47 @@ private:
     {
         const auto it = m_frames.find(w);
         return it == m_frames.end() ? nullptr : &it->second;
+    }
+
+    const WindowOrigin* shownOnly(ControlledWindow w) const
+    {
+        const auto it = m_shownOnly.find(w);
+        return it == m_shownOnly.end() ? nullptr : &it->second;
+    }
+
+    // Keys reach a window the compositor alone shows while it holds the
+    // keyboard, where the compositor takes keys.
+    Result keysReach(const WindowOrigin& window)
+    {
+        if (!m_compositor->takesKeys())
+            return Result::failed("no keys can be pressed into the file chooser here");
+        for (const ShownWindow& w : m_compositor->windows())
+            if (w.origin == window && w.active)
+                return Result::done();
+        return Result::notYet("the file chooser does not hold the keyboard (yet)");
+    }
+
+    // The compositor's windows of the query's class whose programs are not
+    // among those found on the bus.
+    void considerShown(const AccessibleQuery& q, std::vector<Candidate>& found)
+    {
+        if (q.windowClass.empty() || !m_compositor)
+            return;
+        std::set<std::uint32_t> onBus;
+        for (const Candidate& c : found)
+            onBus.insert(c.pid);
+        for (const ShownWindow& w : m_compositor->windows()) {
+            const QString caption = QString::fromStdString(w.origin.title);
+            if (onBus.count(w.origin.pid) ||
+                !matches(q.windowClass, QString::fromStdString(w.programClass)) ||
+                !matches(q.title, caption))
+                continue;
+            auto it = std::find_if(m_shownOnly.begin(), m_shownOnly.end(),
+                                   [&](const auto& known) { return known.second == w.origin; });
+            if (it == m_shownOnly.end())
+                it = m_shownOnly.emplace(++m_serial, w.origin).first;
+            found.push_back({it->first, w.active, w.origin.title, w.origin.pid});
+        }
     }
 
     ControlledWindow handleFor(const Frame& f)
@@ -317,9 +392,9 @@ private:
     std::vector<Candidate> candidates(const AccessibleQuery& q)
     {
         std::vector<Candidate> found;
-        if (!m_native || q.empty() || !client())
+        if (!m_native || q.empty())
             return found;
-        for (const Object& app : m_client->applications()) {
+        for (const Object& app : client() ? m_client->applications() : QList<Object>{}) {
             // Not this program itself (it is on the bus too, and would have
             // to answer while it waits for the answer).
             const std::uint32_t pid = m_client->processOf(app.service);
@@ -328,6 +403,7 @@ private:
             for (const Object& top : m_client->children(app))
                 consider(q, {app, top, pid}, found);
         }
+        considerShown(q, found);
         return found;
     }
 
@@ -369,7 +445,10 @@ private:
     std::map<ControlledWindow, Frame> m_frames;
     std::set<Object> m_holding;
     std::map<std::tuple<std::uint32_t, std::string, std::string>, std::string> m_shownNames;
+    // Where a chooser's location field has been asked for (or, reached by
+    // keys only, its path typed).
     std::set<ControlledWindow> m_locationShown;
+    std::map<ControlledWindow, WindowOrigin> m_shownOnly;
     const std::uint32_t m_self = static_cast<std::uint32_t>(::getpid());
     ControlledWindow m_serial = 0;
 };

@@ -5,12 +5,17 @@
 #include <QDBusMessage>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QObject>
 #include <QTemporaryFile>
+#include <QScopeGuard>
 #include <QTimer>
+
+#include <map>
+#include <optional>
 
 namespace automation::kwin {
 
@@ -37,24 +42,24 @@ QDBusMessage callKWin(const QString& path, const QString& interface, const QStri
 
 } // namespace
 
-// Receives what the scripts report.
+// Receives what the scripts report, each by its own token: a script may be
+// run while another one's report is awaited (from the events processed
+// while waiting).
 class Reports : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.tindrel.KWinReports")
 public:
-    QString token;
-    QString text;
-    bool arrived = false;
+    std::map<QString, std::optional<QString>> awaited;
 signals:
     void reported();
 public slots:
     Q_SCRIPTABLE void report(const QString& from, const QString& what)
     {
-        if (from != token)
+        const auto it = awaited.find(from);
+        if (it == awaited.end())
             return;
-        text = what;
-        arrived = true;
+        it->second = what;
         emit reported();
     }
 };
@@ -90,8 +95,9 @@ QString Scripting::run(const QString& body)
                  quoted(token), body);
     if (!file.open() || file.write(script.toUtf8()) < 0 || !file.flush())
         return {};
-    m_reports->token = token;
-    m_reports->arrived = false;
+    m_reports->awaited[token].reset();
+    const auto forget = qScopeGuard([&] { m_reports->awaited.erase(token); });
+    const auto arrived = [&] { return m_reports->awaited[token].has_value(); };
     const QDBusMessage loaded =
         callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
                  QStringLiteral("loadScript"), {file.fileName(), token});
@@ -104,25 +110,28 @@ QString Scripting::run(const QString& body)
         if (callKWin(path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"), {})
                 .type() == QDBusMessage::ReplyMessage)
             break;
-    if (!m_reports->arrived) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!arrived() && !waited.hasExpired(ReportLimitMs)) {
         QEventLoop loop;
-        QTimer::singleShot(ReportLimitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(ReportLimitMs - waited.elapsed(), &loop, &QEventLoop::quit);
         QObject::connect(m_reports.get(), &Reports::reported, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     callKWin(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
              QStringLiteral("unloadScript"), {token});
-    if (!m_reports->arrived) {
+    if (!arrived()) {
         qWarning("KWin did not run a script of ours (no report within %d ms)", ReportLimitMs);
         return {};
     }
+    const QString text = *m_reports->awaited[token];
     // A script that failed (a scripting interface of another KWin release)
     // reports its error: said, never taken for an empty answer.
-    if (m_reports->text.startsWith(QLatin1Char('!'))) {
-        qWarning("KWin's scripting failed: %s", qUtf8Printable(m_reports->text.mid(1)));
+    if (text.startsWith(QLatin1Char('!'))) {
+        qWarning("KWin's scripting failed: %s", qUtf8Printable(text.mid(1)));
         return {};
     }
-    return m_reports->text;
+    return text;
 }
 
 QList<Window> Scripting::stackingOrder()
@@ -134,14 +143,20 @@ QList<Window> Scripting::stackingOrder()
         "    order = workspace.clientList().slice();\n"
         "    order.sort(function (a, b) { return a.stackingOrder - b.stackingOrder; });\n"
         "}\n"
+        // KWin 6: activeWindow; KWin 5: activeClient.
+        "var active = \"activeWindow\" in workspace ? workspace.activeWindow "
+        ": workspace.activeClient;\n"
         "for (var i = 0; i < order.length; ++i)\n"
-        "    out.push(order[i].pid + \"\\t\" + order[i].caption);\n"
+        "    out.push([order[i].pid, order[i].resourceClass, order[i] == active ? 1 : 0,\n"
+        "              order[i].caption].join(\"\\t\"));\n"
         "report(out.join(\"\\n\"));"));
     QList<Window> out;
     for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        if (tab > 0)
-            out.append({line.left(tab).toUInt(), line.mid(tab + 1)});
+        // The caption last: it may hold a tab itself.
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() >= 4)
+            out.append({fields[0].toUInt(), fields.mid(3).join(QLatin1Char('\t')), fields[1],
+                        fields[2] == QLatin1String("1")});
     }
     return out;
 }

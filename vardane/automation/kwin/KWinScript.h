@@ -17,6 +17,8 @@ struct Window
 {
     std::uint32_t pid;
     QString caption;
+    QString resourceClass = {};
+    bool active = false;
 };
 
 class Reports;
