@@ -49,6 +49,13 @@ if [ -n "$language" ]; then
     language_env=(LANG="$language" LOCPATH="$locales")
 fi
 
+# KWin lets a program press keys (into KDE's portal chooser) by its desktop
+# entry: the wizard's, naming this benchmark's program, as if installed.
+data=$outdir/session-data
+mkdir -p "$data/applications"
+sed -e "s|@TINDREL_PROGRAM@|$bin|" -e 's|@TINDREL_ID@|org.tindrel.Tindrel|' \
+    "$root/vardane/resources/vardane.desktop.in" >"$data/applications/org.tindrel.Tindrel.desktop"
+
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
 for env in $envs; do
@@ -73,7 +80,7 @@ for env in $envs; do
         # A session that ended under the run (status 75) gets one more try.
         for try in 1 2; do
             QT_QPA_PLATFORM=xcb TINDREL_MAIL_PROGRAM=$program TINDREL_MAIL_ACCESSIBILITY=$accessible \
-                SESSION_PORTAL=$portal env ${no_bridge:+NO_AT_BRIDGE=1} "${language_env[@]}" "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
+                SESSION_PORTAL=$portal SESSION_DATA_DIR=$data env ${no_bridge:+NO_AT_BRIDGE=1} "${language_env[@]}" "${session[@]}" "$bin" "$env" "$presses" 2>"$log" </dev/null | tee "$out" >&2
             status=${PIPESTATUS[0]}
             [ "$status" -eq 75 ] || break
             echo "   the session ended under the run; once more in a new session" >&2
