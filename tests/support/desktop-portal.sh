@@ -42,7 +42,10 @@ session_portal() {
             { echo "no portal backend $b (Debian package xdg-desktop-portal-$b)" >&2; return 1; }
         cp "/usr/share/xdg-desktop-portal/portals/$b.portal" "$dir/"
     done
-    printf '[preferred]\ndefault=%s\n' "$(echo $backends | tr ' ' ';')" \
-        >"$config_home/xdg-desktop-portal/portals.conf"
+    # The choice is written where each generation of the portal reads it: the
+    # user's settings, and (from 1.18) beside the backends when their folder
+    # is given, as then nothing else is read.
+    printf '[preferred]\ndefault=%s\n' "$(echo $backends | tr ' ' ';')" |
+        tee "$dir/portals.conf" >"$config_home/xdg-desktop-portal/portals.conf"
     export XDG_DESKTOP_PORTAL_DIR=$dir
 }

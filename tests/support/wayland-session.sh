@@ -165,8 +165,27 @@ kde)
     # A copy of the binary carries no file capabilities.
     cp /usr/bin/kwin_wayland "$work/kwin_wayland"
     export XDG_CURRENT_DESKTOP=KDE KDE_SESSION_VERSION=5
+    # KWin grants a program its privileged interfaces (fake input) by the
+    # program's desktop entry, found in the index of applications that KDE's
+    # frameworks build from the desktop's applications menu. Plasma installs
+    # that menu and its session start names it (XDG_MENU_PREFIX); without
+    # them KWin 6 finds no application at all. The session has the same, and
+    # an index of its own, built when KWin first looks (one left by another
+    # session may predate the menu or the session's entries).
+    mkdir -p "$work/xdg/menus"
+    cat >"$work/xdg/menus/plasma-applications.menu" <<'EOF'
+<!DOCTYPE Menu PUBLIC "-//freedesktop//DTD Menu 1.0//EN"
+ "http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd">
+<Menu>
+  <Name>Applications</Name>
+  <DefaultAppDirs/>
+  <DefaultDirectoryDirs/>
+  <Include><All/></Include>
+</Menu>
+EOF
     # KWin starts the given program with the session's variables; it writes them down.
-    env -u DISPLAY \
+    env -u DISPLAY XDG_MENU_PREFIX=plasma- XDG_CONFIG_DIRS="$work/xdg:${XDG_CONFIG_DIRS:-/etc/xdg}" \
+        XDG_CACHE_HOME="$work/cache" \
         XDG_DATA_DIRS="${SESSION_DATA_DIR:+$SESSION_DATA_DIR:}${XDG_DATA_DIRS:-/usr/local/share:/usr/share}" \
         "$work/kwin_wayland" --virtual --xwayland --no-lockscreen --no-global-shortcuts \
         --width "$width" --height "$height" --socket wayland-0 \
