@@ -100,9 +100,9 @@ void Form1::StartRecording()
             .arg(title);
     };
     const auto typing = [](const QStringList& keys) {
-        return [keys] {
+        return [keys](WindowHandle window) {
             for (const QString& k : keys)
-                SendKeystrokes(k);
+                SendKeystrokes(window, k);
         };
     };
 

@@ -72,7 +72,7 @@ void Form2::FinishRecording()
                       PauseWithEvents(0.5);
                       // In front is not yet the keyboard on a busy machine.
                       if (HoldsKeyboard(recorder))
-                          SendKeystrokes(QStringLiteral("{BREAK}"));
+                          SendKeystrokes(recorder, QStringLiteral("{BREAK}"));
                       else
                           front = 0;
                   }

@@ -101,9 +101,9 @@ void Form3::SaveMessage()
     if (front == WaitEnd::Done &&
         TypeInto(
             RecorderMainWindow,
-            [] {
-                SendKeystrokes(QStringLiteral("%F"));
-                SendKeystrokes(QStringLiteral("A"));
+            [](WindowHandle recorder) {
+                SendKeystrokes(recorder, QStringLiteral("%F"));
+                SendKeystrokes(recorder, QStringLiteral("A"));
             },
             [&] { return findSaveDialog() != 0; }, saved) == WaitEnd::TimeUp)
         return giveUp(SaveAsTitle);
@@ -117,13 +117,13 @@ void Form3::SaveMessage()
     bool typed = false;
     TypeInto(
         findSaveDialog,
-        [&] {
+        [&](WindowHandle dialog) {
             PauseWithEvents(0.5);
-            SendKeystrokes(path, KeyMode::Literal);
-            SendKeystrokes(QStringLiteral("{TAB}"));
-            SendKeystrokes(QStringLiteral("{TAB}"));
-            SendKeystrokes(QStringLiteral("~"));
-            TypeRecorderExit();
+            SendKeystrokes(dialog, path, KeyMode::Literal);
+            SendKeystrokes(dialog, QStringLiteral("{TAB}"));
+            SendKeystrokes(dialog, QStringLiteral("{TAB}"));
+            SendKeystrokes(dialog, QStringLiteral("~"));
+            TypeRecorderExit(dialog);
             typed = true;
         },
         [&] { return typed || saveDialog == 0; }, saved, Limit::None);
@@ -197,9 +197,9 @@ void Form3::DiscardMessage()
                                 never) == WaitEnd::Done &&
                             TypeInto(
                                 question,
-                                [] {
-                                    SendKeystrokes(QStringLiteral("{TAB}"));
-                                    SendKeystrokes(QStringLiteral("~"));
+                                [](WindowHandle dialog) {
+                                    SendKeystrokes(dialog, QStringLiteral("{TAB}"));
+                                    SendKeystrokes(dialog, QStringLiteral("~"));
                                 },
                                 [] { return RecorderMainWindow() == 0; }, never) == WaitEnd::Done;
         if (!closed)

@@ -97,24 +97,25 @@ bool abandoned(bool withMainWindow)
 
 // False as soon as a send is refused (the keyboard was on one of our own
 // windows and could not be given back): the caller's pass is then not done.
-bool sendAll(const QStringList& keys)
+bool sendAll(WindowHandle window, const QStringList& keys)
 {
     for (const QString& k : keys)
-        if (!SendKeystrokes(k))
+        if (!SendKeystrokes(window, k))
             return false;
     return true;
 }
 
 // Each key group before the path gets half a second to take effect (a file
 // chooser's location field opens in its own time).
-bool typePath(const QString& path, const QStringList& keysBefore, const QStringList& keysAfter)
+bool typePath(WindowHandle dialog, const QString& path, const QStringList& keysBefore,
+              const QStringList& keysAfter)
 {
     for (const QString& k : keysBefore) {
-        if (!SendKeystrokes(k))
+        if (!SendKeystrokes(dialog, k))
             return false;
         PauseWithEvents(0.5);
     }
-    return SendKeystrokes(path, KeyMode::Literal) && sendAll(keysAfter);
+    return SendKeystrokes(dialog, path, KeyMode::Literal) && sendAll(dialog, keysAfter);
 }
 
 // A program that runs but whose windows cannot be reached until the user
@@ -237,7 +238,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                           PauseWithEvents(0.5);
                           // In front is not yet the keyboard (a busy machine hands
                           // it over late): keys sent before would be lost.
-                          if (!HoldsKeyboard(compose) || !sendAll(keyGroups(k.attachKeys)))
+                          if (!HoldsKeyboard(compose) || !sendAll(compose, keyGroups(k.attachKeys)))
                               front = 0;
                       }
                   },
@@ -255,7 +256,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                                   BringToFront(dialog);
                                   PauseWithEvents(0.5);
                                   if (!HoldsKeyboard(dialog) ||
-                                      !SendKeystrokes(QStringLiteral("F")))
+                                      !SendKeystrokes(dialog, QStringLiteral("F")))
                                       dialog = 0;
                               }
                           },
@@ -283,7 +284,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                           PauseWithEvents(0.5);
                           // A path typed before the dialog holds the keyboard would
                           // go into the message itself.
-                          if (!HoldsKeyboard(dialog) || !typePath(path, keysBefore, keysAfter))
+                          if (!HoldsKeyboard(dialog) ||
+                              !typePath(dialog, path, keysBefore, keysAfter))
                               dialog = 0;
                       },
                       abandonedHere),
@@ -296,7 +298,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
         PauseWithEvents(0.5);
         // Typed without bringing the dialog forward first; only when the
         // keyboard could not be had is it brought forward and tried again.
-        while (!typePath(path, keysBefore, keysAfter)) {
+        while (!typePath(dialog, path, keysBefore, keysAfter)) {
             if (abandoned(false))
                 return;
             if (limit.expired())

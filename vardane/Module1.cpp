@@ -104,8 +104,9 @@ WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& st
 }
 
 WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
-                 const std::function<void()>& type, const std::function<bool()>& taken,
-                 const std::function<bool()>& abandon, Limit limit)
+                 const std::function<void(automation::WindowHandle)>& type,
+                 const std::function<bool()>& taken, const std::function<bool()>& abandon,
+                 Limit limit)
 {
     bool typed = false;
     QElapsedTimer sinceTyped;
@@ -129,7 +130,7 @@ WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
                 return;
             }
             withoutKeyboard.restart();
-            type();
+            type(window);
             typed = true;
             sinceTyped.start();
         },
@@ -161,10 +162,10 @@ WaitEnd BringRecorderToFront(const std::function<bool()>& abandon, Limit limit,
                  abandon, limit);
 }
 
-void TypeRecorderExit()
+void TypeRecorderExit(automation::WindowHandle window)
 {
-    automation::SendKeystrokes(QStringLiteral("%F"));
-    automation::SendKeystrokes(QStringLiteral("X"));
+    automation::SendKeystrokes(window, QStringLiteral("%F"));
+    automation::SendKeystrokes(window, QStringLiteral("X"));
 }
 
 int OutsideWaitLimitMs()

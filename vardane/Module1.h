@@ -89,15 +89,16 @@ WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& st
 // One step of a road that types into another program's window. On every
 // pass `target` looks the window up and `taken` tells whether what the keys
 // lead to has come (the next window, the window gone): then the step is done.
-// The keys (`type`) go out only while the window holds the keyboard: one that
+// The keys (`type`, given the window) go out only while the window holds the keyboard: one that
 // has just come up may get it late (on a busy machine, under Xwayland), and
 // one that has not got it KeyboardHandOverMs after it was found is brought to
 // the front. When what they lead to has not come RetypeAfterMs after they
 // went out and the window still holds the keyboard (which it would have
 // handed on had they arrived), they are typed again.
 WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
-                 const std::function<void()>& type, const std::function<bool()>& taken,
-                 const std::function<bool()>& abandon, Limit limit = Limit::Outside);
+                 const std::function<void(automation::WindowHandle)>& type,
+                 const std::function<bool()>& taken, const std::function<bool()>& abandon,
+                 Limit limit = Limit::Outside);
 constexpr qint64 KeyboardHandOverMs = 1000;
 constexpr qint64 RetypeAfterMs = 2500;
 
@@ -109,8 +110,9 @@ std::function<automation::WindowHandle()> RecorderDialog(const QString& title);
 // is there; `found`, when given, gets the window last found.
 WaitEnd BringRecorderToFront(const std::function<bool()>& abandon, Limit limit = Limit::Outside,
                              automation::WindowHandle* found = nullptr);
-// Exit from its File menu, to the window that holds the keyboard.
-void TypeRecorderExit();
+// Exit from its File menu, to the window that holds the keyboard (`window`
+// gets it back should one of ours have taken it).
+void TypeRecorderExit(automation::WindowHandle window);
 
 // The clock behind voice file names (tests set their own).
 void SetClock(std::function<QDateTime()> clock);

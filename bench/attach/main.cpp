@@ -309,7 +309,7 @@ private:
                         return QStringLiteral("no control \"%1\" to save the draft")
                             .arg(QString::fromStdString(saved.reason));
                 } else if (BringToFront(w.window) != 1 ||
-                           !SendKeystrokes(QStringLiteral("{CTRL+S}"))) {
+                           !SendKeystrokes(w.window, QStringLiteral("{CTRL+S}"))) {
                     return QStringLiteral("Ctrl+S could not be given to the compose window");
                 }
                 sinceSave.start();

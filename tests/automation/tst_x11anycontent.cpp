@@ -45,6 +45,7 @@ private slots:
 private:
     std::unique_ptr<Automation> m_auto;
     std::unique_ptr<QLineEdit> m_box;
+    WindowHandle m_boxWindow = 0;
 };
 
 void TestX11AnyContent::initTestCase()
@@ -58,8 +59,8 @@ void TestX11AnyContent::initTestCase()
     m_box->setWindowTitle(QStringLiteral("Any Content Box"));
     m_box->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_box.get()));
-    const auto id = m_auto->FindTopWindow(QString(), QStringLiteral("Any Content Box"));
-    QVERIFY(QTest::qWaitFor([&] { return m_auto->BringToFront(id) == 1; }, 10000));
+    m_boxWindow = m_auto->FindTopWindow(QString(), QStringLiteral("Any Content Box"));
+    QVERIFY(QTest::qWaitFor([&] { return m_auto->BringToFront(m_boxWindow) == 1; }, 10000));
     QVERIFY(QTest::qWaitForWindowActive(m_box.get()));
 }
 
@@ -71,17 +72,17 @@ void TestX11AnyContent::anyContentIsSafe()
         const int length = i % 10 == 0 ? 4096 : int(rng.bounded(120));
         const QString text = randomText(rng, length, i % 3 == 0);
         // Notation: anything may be refused, nothing may crash.
-        m_auto->SendKeystrokes(text, KeyMode::Notation);
-        m_auto->SendKeystrokes(text + QStringLiteral("%"), KeyMode::Notation);
-        m_auto->SendKeystrokes(QStringLiteral("{") + text, KeyMode::Notation);
+        m_auto->SendKeystrokes(m_boxWindow, text, KeyMode::Notation);
+        m_auto->SendKeystrokes(m_boxWindow, text + QStringLiteral("%"), KeyMode::Notation);
+        m_auto->SendKeystrokes(m_boxWindow, QStringLiteral("{") + text, KeyMode::Notation);
         // Whatever of it was typed has arrived once a marker typed after it has.
         const QString marker = QStringLiteral("#%1#").arg(i);
-        QVERIFY(m_auto->SendKeystrokes(marker, KeyMode::Literal));
+        QVERIFY(m_auto->SendKeystrokes(m_boxWindow, marker, KeyMode::Literal));
         QTRY_VERIFY_WITH_TIMEOUT(m_box->text().endsWith(marker), 20000);
 
         // Literal: what is accepted arrives exactly.
         m_box->clear();
-        if (m_auto->SendKeystrokes(text, KeyMode::Literal)) {
+        if (m_auto->SendKeystrokes(m_boxWindow, text, KeyMode::Literal)) {
             ++acceptedLiteral;
             // Tab and Return arrive as those keys, which a line box does not insert.
             QString expected = text;
@@ -93,7 +94,8 @@ void TestX11AnyContent::anyContentIsSafe()
 
     // Still types, with no modifier left held.
     m_box->clear();
-    QVERIFY(m_auto->SendKeystrokes(QString::fromUtf8("/tmp/[x] ~%(é Ü).wav"), KeyMode::Literal));
+    QVERIFY(m_auto->SendKeystrokes(m_boxWindow, QString::fromUtf8("/tmp/[x] ~%(é Ü).wav"),
+                                   KeyMode::Literal));
     QTRY_COMPARE_WITH_TIMEOUT(m_box->text(), QString::fromUtf8("/tmp/[x] ~%(é Ü).wav"), 20000);
 }
 

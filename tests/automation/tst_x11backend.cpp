@@ -587,8 +587,8 @@ void TestX11Backend::activateByTitle()
 }
 
 // The facade sends keys to other programs only: when one of the test's own
-// windows has taken the keyboard, the window last brought to the front gets
-// it back first, and with that one gone nothing is sent at all.
+// windows has taken the keyboard, the window the keys are meant for gets it
+// back first, and with that one gone nothing is sent at all.
 void TestX11Backend::keysNeverLandInOwnWindows()
 {
     Automation facade(openX11WindowSystem());
@@ -606,15 +606,15 @@ void TestX11Backend::keysNeverLandInOwnWindows()
 
     QCOMPARE(facade.BringToFront(target), 1);
     QVERIFY(takeKeyboard());
-    QVERIFY(facade.SendKeystrokes(QStringLiteral("[a~b]"), KeyMode::Literal));
-    QVERIFY(facade.SendKeystrokes(QStringLiteral("~")));
+    QVERIFY(facade.SendKeystrokes(target, QStringLiteral("[a~b]"), KeyMode::Literal));
+    QVERIFY(facade.SendKeystrokes(target, QStringLiteral("~")));
     QVERIFY(probe->waitFor([&] { return probe->last("entered") == ProbeProcess::enc("[a~b]"); }));
     QCOMPARE(m_x->activeWindow(), Window(target));
 
     probe.reset();
     QVERIFY(takeKeyboard());
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("program's windows; nothing sent"));
-    QVERIFY(!facade.SendKeystrokes(QStringLiteral("xyz~")));
+    QVERIFY(!facade.SendKeystrokes(target, QStringLiteral("xyz~")));
     // A marker typed past the guard arrives after anything sent before it.
     QVERIFY(m_ws->sendKeys(literal(QStringLiteral("!"))));
     QTRY_VERIFY_WITH_TIMEOUT(!own.text().isEmpty(), 10000);

@@ -284,7 +284,7 @@ void TestMail::saveDraftWithTheFile(const QString& subject)
                 QVERIFY2(saved.isDone(), saved.reason.c_str());
             } else {
                 QCOMPARE(BringToFront(w.window), 1);
-                QVERIFY(SendKeystrokes(QStringLiteral("{CTRL+S}")));
+                QVERIFY(SendKeystrokes(w.window, QStringLiteral("{CTRL+S}")));
             }
             sinceSave.start();
         }

@@ -79,10 +79,7 @@ QString Automation::messageTitle()
 WindowHandle Automation::FindTopWindow(const QString& windowClass, const QString& title)
 {
     const auto cls = windowClass == DialogClass ? WindowClass::Dialog : WindowClass::Any;
-    const WindowHandle found = m_backend->findTopWindow(cls, utf8(title));
-    if (found)
-        m_awaited = found;
-    return found;
+    return m_backend->findTopWindow(cls, utf8(title));
 }
 
 WindowHandle Automation::FindWindowLike(const WindowQuery& query)
@@ -92,17 +89,12 @@ WindowHandle Automation::FindWindowLike(const WindowQuery& query)
         m_toldUnsupported = true;
         qWarning("FindWindowLike: this window system cannot find windows by class name or role");
     }
-    if (found.value_or(0))
-        m_awaited = *found;
     return found.value_or(0);
 }
 
 int Automation::BringToFront(WindowHandle window)
 {
-    if (!window || !m_backend->bringToFront(window).isDone())
-        return 0;
-    m_awaited = window;
-    return 1;
+    return window && m_backend->bringToFront(window).isDone() ? 1 : 0;
 }
 
 int Automation::IsWindowShown(WindowHandle window)
@@ -243,15 +235,15 @@ bool Automation::ownWindowHasKeyboard()
 
 // Keys sent now would reach one of our own windows (one shown by a timer, or
 // clicked by the user, since the other program was brought to the front):
-// give the keyboard back to the window being waited on, or refuse.
-bool Automation::keyboardFreeForOthers()
+// give the keyboard back to the window the keys are meant for, or refuse.
+bool Automation::keyboardFreeForOthers(WindowHandle target)
 {
     if (m_keysToOwnWindows || !ownWindowHasKeyboard())
         return true;
-    return m_awaited && m_backend->bringToFront(m_awaited).isDone() && !ownWindowHasKeyboard();
+    return target && m_backend->bringToFront(target).isDone() && !ownWindowHasKeyboard();
 }
 
-bool Automation::SendKeystrokes(const QString& keys, KeyMode mode)
+bool Automation::SendKeystrokes(WindowHandle target, const QString& keys, KeyMode mode)
 {
     const auto text = u32(keys);
     std::vector<KeyStroke> strokes;
@@ -267,7 +259,7 @@ bool Automation::SendKeystrokes(const QString& keys, KeyMode mode)
         }
         strokes = std::move(parsed.keys);
     }
-    if (!keyboardFreeForOthers()) {
+    if (!keyboardFreeForOthers(target)) {
         qWarning("SendKeystrokes: the keyboard is on one of this program's windows; nothing sent");
         return false;
     }

@@ -57,10 +57,12 @@ public:
     void MakeTopmost(QWidget* ownWindow);
     // False (and nothing sent) for a malformed notation string, and when the
     // keys would land in one of this program's own windows: keys are always
-    // meant for another program. When one of ours has taken the keyboard, the
-    // window the caller last found or brought to the front (the one waited
-    // for) gets it back first; only if that fails is the send refused.
-    bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation);
+    // meant for another program: `target`, the window the caller found or
+    // brought to the front for them. The keys go to the window that holds
+    // the keyboard; when one of ours has taken it, `target` gets it back
+    // first, and only if that fails (or there is no target) is the send
+    // refused.
+    bool SendKeystrokes(WindowHandle target, const QString& keys, KeyMode mode = KeyMode::Notation);
     // For a program that types into its own windows on purpose (tests of the
     // key delivery itself).
     void allowKeysToOwnWindows(bool allow) { m_keysToOwnWindows = allow; }
@@ -124,13 +126,12 @@ protected:
 private:
     void waitForEvents(int maxMs);
     bool ownWindowHasKeyboard();
-    bool keyboardFreeForOthers();
+    bool keyboardFreeForOthers(WindowHandle target);
 
     std::unique_ptr<WindowSystem> m_backend;
     std::unique_ptr<Controls> m_controls;
     std::unique_ptr<QSocketNotifier> m_notifier;
     double m_pausesAsked = 0;
-    WindowHandle m_awaited = 0; // the window last found or brought to the front
     bool m_keysToOwnWindows = false;
     bool m_toldUnsupported = false;
 };
@@ -177,9 +178,10 @@ inline void MakeTopmost(QWidget* w)
 {
     Automation::instance().MakeTopmost(w);
 }
-inline bool SendKeystrokes(const QString& keys, KeyMode mode = KeyMode::Notation)
+inline bool SendKeystrokes(WindowHandle target, const QString& keys,
+                           KeyMode mode = KeyMode::Notation)
 {
-    return Automation::instance().SendKeystrokes(keys, mode);
+    return Automation::instance().SendKeystrokes(target, keys, mode);
 }
 inline bool ActivateByTitle(const QString& title)
 {
