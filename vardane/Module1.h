@@ -89,12 +89,12 @@ WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& st
 // One step of a road that types into another program's window. On every
 // pass `target` looks the window up and `taken` tells whether what the keys
 // lead to has come (the next window, the window gone): then the step is done.
-// The keys (`type`, given the window) go out only while the window holds the keyboard: one that
-// has just come up may get it late (on a busy machine, under Xwayland), and
-// one that has not got it KeyboardHandOverMs after it was found is brought to
-// the front. When what they lead to has not come RetypeAfterMs after they
-// went out and the window still holds the keyboard (which it would have
-// handed on had they arrived), they are typed again.
+// The keys (`type`, given the window) go out only while the window holds the
+// keyboard: one that has just come up may get it late (on a busy machine,
+// under Xwayland), and one that has not got it KeyboardHandOverMs after it
+// was found is brought to the front. When what they lead to has not come
+// RetypeAfterMs after they went out and the window still holds the keyboard
+// (which it would have handed on had they arrived), they are typed again.
 WaitEnd TypeInto(const std::function<automation::WindowHandle()>& target,
                  const std::function<void(automation::WindowHandle)>& type,
                  const std::function<bool()>& taken, const std::function<bool()>& abandon,
