@@ -1,10 +1,6 @@
 #include "Form1.h"
 
-#include "Form10.h"
-#include "Form2.h"
-#include "Form3.h"
-#include "Form4.h"
-#include "Form6.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -80,7 +76,7 @@ void Form1::New_Click()
 
 void Form1::StartRecording()
 {
-    form6().Command2->setEnabled(true);
+    flow::MessageBegun();
     if (StartProgram(RecorderProgram) == 0) {
         ShowMessage(QStringLiteral("The sound recorder could not be started.\n\n"
                                    "Tindrel needs the program \"%1\" beside it or on the "
@@ -108,8 +104,8 @@ void Form1::StartRecording()
 
     WindowHandle recorder = 0;
     // Every wait ends early once the instructions are up (a second press of
-    // the menu item got there first). The first look at Form2 creates it.
-    const auto instructionsUp = [] { return form2().isVisible(); };
+    // the menu item got there first).
+    const auto instructionsUp = flow::InstructionsUp;
     const auto there = [](const std::function<WindowHandle()>& look) {
         return [=] { return look() != 0; };
     };
@@ -121,25 +117,25 @@ void Form1::StartRecording()
 
     // The recorder in front.
     if (BringRecorderToFront(instructionsUp, Limit::Outside, &recorder) == WaitEnd::TimeUp)
-        return GiveUp(notAppeared(RecorderTitle));
+        return flow::GiveUp(notAppeared(RecorderTitle));
 
     // Its properties dialog, from its menu.
     if (TypeInto(RecorderMainWindow, typing({"%F", "P"}), there(properties), instructionsUp) ==
         WaitEnd::TimeUp)
-        return GiveUp(notAppeared(PropertiesTitle));
+        return flow::GiveUp(notAppeared(PropertiesTitle));
 
     // The format conversion.
     if (TypeInto(properties, typing({"%C"}), there(selection), instructionsUp) == WaitEnd::TimeUp)
-        return GiveUp(notAppeared(SelectionTitle));
+        return flow::GiveUp(notAppeared(SelectionTitle));
 
     // The compressed format chosen and confirmed, then the properties dialog
     // behind it confirmed.
     if (TypeInto(selection, typing({"{TAB}", "{TAB}", "G", "{TAB}", "{TAB}", "~"}), gone(selection),
                  instructionsUp) == WaitEnd::TimeUp)
-        return GiveUp(notClosed(SelectionTitle));
+        return flow::GiveUp(notClosed(SelectionTitle));
     hide();
     if (TypeInto(properties, typing({"~"}), gone(properties), instructionsUp) == WaitEnd::TimeUp)
-        return GiveUp(notClosed(PropertiesTitle));
+        return flow::GiveUp(notClosed(PropertiesTitle));
 
     PlaceWindow(this, 1.35);
 
@@ -149,20 +145,10 @@ void Form1::StartRecording()
               [&] {
                   shown = IsWindowShown(recorder);
                   if (shown == 1)
-                      form2().show();
+                      flow::ShowInstructions();
               },
               instructionsUp) == WaitEnd::TimeUp)
-        return GiveUp(notAppeared(RecorderTitle));
-}
-
-void Form1::GiveUp(const QString& message)
-{
-    ShowMessage(message);
-    ShowAgain();
-    if (QWidget* f2 = existingForm(2))
-        f2->hide();
-    if (QWidget* f3 = existingForm(3))
-        f3->hide();
+        return flow::GiveUp(notAppeared(RecorderTitle));
 }
 
 void Form1::ShowAgain()
@@ -180,12 +166,8 @@ void Form1::Open_Click()
                         .arg(folder));
         return;
     }
-    form6().Command2->setEnabled(true);
-    form4().SetDir1(folder + QDir::separator());
-    form4().show();
-    hide();
-    form4().Label1->clear();
-    PlaceWindow(&form4(), 2);
+    flow::MessageBegun();
+    flow::BrowseVoiceFiles(folder + QDir::separator());
 }
 
 void Form1::Exit_Click()
@@ -195,7 +177,7 @@ void Form1::Exit_Click()
 
 void Form1::About_Click()
 {
-    form10().show();
+    flow::ShowAbout();
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -19,9 +19,6 @@ public:
 
     // Starts the recorder and switches it to the compressed format (New).
     void StartRecording();
-    // After an outside program failed the wizard: tells the user, then shows
-    // the main window at its start-up place with the recording windows hidden.
-    void GiveUp(const QString& message);
     // Back in its place and shown, as at the end of every road.
     void ShowAgain();
 

@@ -1,6 +1,6 @@
 #include "Form2.h"
 
-#include "Form3.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -79,8 +79,7 @@ void Form2::FinishRecording()
               }
           },
           [this] { return !Timer1->isActive(); }, Limit::None);
-    hide();
-    form3().show();
+    flow::RecordingStopped();
 }
 
 void Form2::Timer1_Timer()

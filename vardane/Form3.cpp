@@ -1,10 +1,6 @@
 #include "Form3.h"
 
-#include "Form1.h"
-#include "Form2.h"
-#include "Form5.h"
-#include "Form6.h"
-#include "Form9.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -80,17 +76,17 @@ bool savedFileArrives(const QString& path)
 void Form3::SaveMessage()
 {
     hide();
-    // Form9's notice is up once a save has ended; the first look creates Form9.
-    const auto saved = [] { return form9().NoticeUp(); };
+    // The saved notice is up once a save has ended.
+    const auto saved = flow::SavedNoticeUp;
     // The notice of an earlier save, still up, ends here: its running timer
     // would otherwise end this save before it has begun, and the old file
     // would be offered for attaching as if it were the new one.
     if (saved())
-        form9().EndNotice();
+        flow::EndSavedNotice();
     const auto giveUp = [](const QString& title) {
-        form1().GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
-                                      "did not appear in time.\n\nYour message was not saved.")
-                           .arg(title));
+        flow::GiveUp(QStringLiteral("The sound recorder did not respond: its window \"%1\" "
+                                    "did not appear in time.\n\nYour message was not saved.")
+                         .arg(title));
     };
     WindowHandle saveDialog = 0;
     const auto findSaveDialog = [&] { return saveDialog = RecorderDialog(SaveAsTitle)(); };
@@ -141,11 +137,10 @@ void Form3::SaveMessage()
                       return;
                   if (savedFileArrives(path)) {
                       SetCurrentVoiceFile(path);
-                      form9().ShowNotice();
-                      form6().show();
+                      flow::MessageSaved();
                   } else {
                       failed = true;
-                      form1().GiveUp(
+                      flow::GiveUp(
                           QStringLiteral("Your message was not saved: the file\n%1\n"
                                          "was not written.\n\nCheck that the folder exists "
                                          "and can be written to, then record your message "
@@ -164,7 +159,7 @@ void Form3::LeaveRecorder()
     // window is still there a while later and holds the keyboard, they were
     // lost: typed again (the file is saved, so it asks nothing). Once the user
     // has gone on from the attach window, this is left to the road ahead.
-    const auto goneOn = [] { return !form6().isVisible(); };
+    const auto goneOn = [] { return !flow::AttachWindowUp(); };
     QElapsedTimer sinceSaved;
     sinceSaved.start();
     if (Until([&] { return RecorderMainWindow() == 0 || sinceSaved.hasExpired(RetypeAfterMs); },
@@ -182,7 +177,7 @@ void Form3::DiscardMessage()
 {
     Timer1->start(); // the time limit of the whole discard
     hide();
-    form5().ShowUntilMainWindow();
+    flow::ShowPleaseWait();
 
     const auto timeUp = [this] { return !Timer1->isActive(); };
     const WaitEnd front = BringRecorderToFront(timeUp, Limit::None);
@@ -208,8 +203,7 @@ void Form3::DiscardMessage()
                                        "without saving, then record your message again."));
     }
 
-    form1().ShowAgain();
-    form2().hide();
+    flow::MessageDiscarded();
     hide();
     PlaceWindow(this, 1.4);
 }

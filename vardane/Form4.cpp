@@ -1,7 +1,6 @@
 #include "Form4.h"
 
-#include "Form1.h"
-#include "Form6.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -192,14 +191,12 @@ void Form4::Command4_Click()
 void Form4::Command2_Click()
 {
     SetCurrentVoiceFile(Label1->text());
-    hide();
-    form6().show();
+    flow::VoiceFileChosen();
 }
 
 void Form4::Command3_Click()
 {
-    hide();
-    form1().show();
+    flow::BrowserLeft();
 }
 
 } // namespace vardane

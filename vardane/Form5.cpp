@@ -1,6 +1,6 @@
 #include "Form5.h"
 
-#include "Form1.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -49,7 +49,7 @@ void Form5::Label1_Click()
 
 void Form5::Timer1_Timer()
 {
-    if (form1().isVisible()) {
+    if (flow::MainWindowUp()) {
         hide();
         Timer1->stop();
     }

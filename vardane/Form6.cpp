@@ -1,14 +1,6 @@
 #include "Form6.h"
 
-#include "Form1.h"
-#include "Form11.h"
-#include "Form3.h"
-#include "Form2.h"
-#include "Form4.h"
-#include "Form5.h"
-#include "Form7.h"
-#include "Form8.h"
-#include "Form9.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -66,6 +58,13 @@ QStringList keyGroups(const std::vector<std::string>& groups)
     return out;
 }
 
+// A window's title in quotes for what the user is told, else what it is.
+QString windowName(const std::string& title, const char* otherwise)
+{
+    return title.empty() ? QString::fromLatin1(otherwise)
+                         : QStringLiteral("\"%1\"").arg(QString::fromStdString(title));
+}
+
 WindowHandle findCompose(const MailProgram& k)
 {
     return k.composeTitle.empty()
@@ -83,16 +82,10 @@ WindowHandle findFileDialog(const MailProgram& k, WindowHandle compose)
     return FindWindowLike(dialog);
 }
 
-bool shown(int form)
-{
-    const QWidget* w = existingForm(form);
-    return w && w->isVisible();
-}
-
-// Any of these windows made visible by another handler ends a press's waits.
+// Any step's window made visible by another handler ends a press's waits.
 bool abandoned(bool withMainWindow)
 {
-    return shown(7) || shown(3) || shown(2) || shown(4) || (withMainWindow && shown(1));
+    return flow::AttachAbandoned(withMainWindow);
 }
 
 // False as soon as a send is refused (the keyboard was on one of our own
@@ -140,21 +133,12 @@ QString unreachedProgramsAdvice()
     return {};
 }
 
-// The notice of the last save, if still up, ends when the wizard moves on:
-// its tick would otherwise bring this window back in front of whatever the
-// user or a running press is doing.
-void endSavedNotice()
-{
-    if (auto* notice = static_cast<Form9*>(existingForm(9)))
-        notice->EndNotice();
-}
-
 } // namespace
 
 void Form6::closeEvent(QCloseEvent* event)
 {
     // Closed while the saved notice is still up: the notice would bring this window back.
-    endSavedNotice();
+    flow::EndSavedNotice();
     WizardWindow::closeEvent(event);
 }
 
@@ -166,8 +150,11 @@ void Form6::Command2_Click()
 void Form6::AttachVoiceFile()
 {
     const QString path = CurrentVoiceFile();
-    endSavedNotice();
-    if (shown(1) || shown(7) || shown(3) || shown(2) || shown(4) || shown(11)) {
+    // The notice of the last save, if still up, ends when the wizard moves
+    // on: its tick would otherwise bring this window back in front of
+    // whatever the user or a running press is doing.
+    flow::EndSavedNotice();
+    if (flow::OtherStepUp()) {
         RunSequence(ComposeKind::Netscape, 0, path);
         return;
     }
@@ -211,64 +198,64 @@ void Form6::AttachVoiceFile()
 void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& path)
 {
     const MailProgram& k = targets::mailProgram(kind);
-    const QStringList keysBefore = keyGroups(k.keysBeforePath);
-    const QStringList keysAfter = keyGroups(k.keysAfterPath);
-    const auto named = [](const std::string& title, const char* otherwise) {
-        return title.empty() ? QString::fromLatin1(otherwise)
-                             : QStringLiteral("\"%1\"").arg(QString::fromStdString(title));
-    };
-    const QString composeName = named(k.composeTitle, "for the new message");
-    const QString fileDialogName = named(k.fileDialogTitle, "to choose a file");
-
     Timer2->stop();
     if (IsMinimized(compose))
         RestoreWindow(compose);
-
     // A wait ended by one of the abandon windows ends the whole press, without notices.
+    if (OpenAttachCommand(k, compose) && (!k.attachmentsDialog || ChooseFromAttachments()))
+        TypeIntoFileDialog(k, compose, path);
+}
+
+bool Form6::OpenAttachCommand(const MailProgram& k, WindowHandle& compose)
+{
+    int front = 0;
+    return GoesOn(Until([&] { return front == 1; },
+                        [&] {
+                            compose = findCompose(k);
+                            front = BringToFront(compose);
+                            if (front == 1) {
+                                PauseWithEvents(0.5);
+                                // In front is not yet the keyboard (a busy machine hands
+                                // it over late): keys sent before would be lost.
+                                if (!HoldsKeyboard(compose) ||
+                                    !sendAll(compose, keyGroups(k.attachKeys)))
+                                    front = 0;
+                            }
+                        },
+                        [] { return abandoned(false); }),
+                  QStringLiteral("its window %1 could not be brought to the front.")
+                      .arg(windowName(k.composeTitle, "for the new message")));
+}
+
+bool Form6::ChooseFromAttachments()
+{
+    const QString title = QStringLiteral("Attachments");
+    WindowHandle dialog = 0;
+    return GoesOn(Until([&] { return dialog != 0; },
+                        [&] {
+                            dialog = FindTopWindow(DialogClass, title);
+                            if (dialog) {
+                                BringToFront(dialog);
+                                PauseWithEvents(0.5);
+                                if (!HoldsKeyboard(dialog) ||
+                                    !SendKeystrokes(dialog, QStringLiteral("F")))
+                                    dialog = 0;
+                            }
+                        },
+                        [] { return abandoned(true); }),
+                  QStringLiteral("its window \"%1\" did not appear.").arg(title));
+}
+
+void Form6::TypeIntoFileDialog(const MailProgram& k, WindowHandle compose, const QString& path)
+{
+    const QStringList keysBefore = keyGroups(k.keysBeforePath);
+    const QStringList keysAfter = keyGroups(k.keysAfterPath);
     const auto abandonedHere = [] { return abandoned(false); };
 
-    // Bring the compose window to the front and open its attach command.
-    int front = 0;
-    if (!GoesOn(
-            Until([&] { return front == 1; },
-                  [&] {
-                      compose = findCompose(k);
-                      front = BringToFront(compose);
-                      if (front == 1) {
-                          PauseWithEvents(0.5);
-                          // In front is not yet the keyboard (a busy machine hands
-                          // it over late): keys sent before would be lost.
-                          if (!HoldsKeyboard(compose) || !sendAll(compose, keyGroups(k.attachKeys)))
-                              front = 0;
-                      }
-                  },
-                  abandonedHere),
-            QStringLiteral("its window %1 could not be brought to the front.").arg(composeName)))
-        return;
-
+    // Type the path into it. A file chooser of a kind found by class whose
+    // controls its program offers takes the path without keys, so without
+    // pauses.
     WindowHandle dialog = 0;
-    if (k.attachmentsDialog) {
-        const QString title = QStringLiteral("Attachments");
-        if (!GoesOn(Until([&] { return dialog != 0; },
-                          [&] {
-                              dialog = FindTopWindow(DialogClass, title);
-                              if (dialog) {
-                                  BringToFront(dialog);
-                                  PauseWithEvents(0.5);
-                                  if (!HoldsKeyboard(dialog) ||
-                                      !SendKeystrokes(dialog, QStringLiteral("F")))
-                                      dialog = 0;
-                              }
-                          },
-                          [] { return abandoned(true); }),
-                    QStringLiteral("its window \"%1\" did not appear.").arg(title)))
-            return;
-    }
-
-    // The file dialog: type the path into it. A file chooser of a kind found
-    // by class whose controls its program offers takes the path without keys,
-    // so without pauses.
-    dialog = 0;
     ControlledWindow chooser = 0;
     const WaitLimit limit;
     if (!GoesOn(Until([&] { return dialog != 0 || chooser != 0; },
@@ -289,7 +276,8 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
                               dialog = 0;
                       },
                       abandonedHere),
-                QStringLiteral("its window %1 did not appear.").arg(fileDialogName)))
+                QStringLiteral("its window %1 did not appear.")
+                    .arg(windowName(k.fileDialogTitle, "to choose a file"))))
         return;
     if (chooser)
         return FillFileChooser(
@@ -325,8 +313,7 @@ void Form6::RunSequence(ComposeKind kind, WindowHandle compose, const QString& p
 
 void Form6::ShowAttached()
 {
-    form7().show();
-    form8().show();
+    flow::ShowAttachedNotices();
     Timer1->start();
     hide();
 }
@@ -430,26 +417,19 @@ void Form6::FillFileChooser(ControlledWindow dialog, const std::function<bool()>
 
 void Form6::Command1_Click()
 {
-    endSavedNotice();
-    hide();
-    form3().hide();
-    form5().ShowUntilMainWindow();
-    form1().ShowAgain();
-    hide();
-    form3().hide();
+    flow::StartOverFromAttach();
 }
 
 void Form6::Timer1_Timer()
 {
-    form8().hide();
-    Timer1->stop();
+    flow::EndAttachedNotice();
 }
 
 void Form6::Timer2_Timer()
 {
     // The notice asks for this window's button: only while it is on screen.
     if (isVisible())
-        form11().show();
+        flow::ShowNoComposeNotice();
     Timer2->stop();
 }
 

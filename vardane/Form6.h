@@ -46,6 +46,14 @@ protected:
 
 private:
     void RunSequence(ComposeKind kind, automation::WindowHandle compose, const QString& path);
+    // The steps of the keys' road, each true to go on. The compose window in
+    // front and its attach command typed (`compose` is the window last found).
+    bool OpenAttachCommand(const targets::MailProgram& program, automation::WindowHandle& compose);
+    // The file button of the attachments dialog, where the program has one.
+    bool ChooseFromAttachments();
+    // The path typed into the file dialog, then the notices once it has closed.
+    void TypeIntoFileDialog(const targets::MailProgram& program, automation::WindowHandle compose,
+                            const QString& path);
     void AttachByControls(const targets::MailProgram& program, automation::ControlledWindow compose,
                           const QString& path);
     void FillFileChooser(automation::ControlledWindow dialog,

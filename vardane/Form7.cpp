@@ -1,10 +1,6 @@
 #include "Form7.h"
 
-#include "Form1.h"
-#include "Form3.h"
-#include "Form5.h"
-#include "Form6.h"
-#include "Form8.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -39,14 +35,7 @@ void Form7::Form_Load()
 
 void Form7::Command1_Click()
 {
-    hide();
-    form5().ShowUntilMainWindow();
-    form3().hide();
-    form6().Timer1->stop();
-    // That timer was the only thing to take the attached notice down again;
-    // left up, it would stay on top of everything until the program ends.
-    form8().hide();
-    form1().show();
+    flow::StartOverAfterAttached();
 }
 
 void Form7::Command2_Click()

@@ -1,6 +1,6 @@
 #include "Form9.h"
 
-#include "Form6.h"
+#include "Flow.h"
 #include "Module1.h"
 #include "automation/Automation.h"
 
@@ -46,8 +46,7 @@ void Form9::EndNotice()
 
 void Form9::Timer1_Timer()
 {
-    form6().show();
-    hide();
+    flow::SavedNoticeOver();
     Timer1->stop();
 }
 

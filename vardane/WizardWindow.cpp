@@ -1,7 +1,6 @@
 #include "WizardWindow.h"
 
-#include "Form1.h"
-#include "Module1.h"
+#include "Flow.h"
 
 #include <QCloseEvent>
 
@@ -16,10 +15,7 @@ void WizardWindow::closeEvent(QCloseEvent* event)
 {
     event->ignore();
     hide();
-    for (int n = 1; n <= 11; ++n)
-        if (QWidget* w = existingForm(n); w && w->isVisible())
-            return;
-    form1().show();
+    flow::WindowClosed();
 }
 
 } // namespace vardane
