@@ -59,16 +59,12 @@ namespace {
 // Whether the recorder has written the file, giving it a few seconds.
 bool savedFileArrives(const QString& path)
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
+    const auto written = [&] {
         const QFileInfo file(path);
-        if (file.isFile() && file.size() > 0)
-            return true;
-        if (clock.elapsed() > SavedFileWaitMs)
-            return false;
-        ProcessPendingEvents();
-    }
+        return file.isFile() && file.size() > 0;
+    };
+    return Until(
+               written, [] {}, [] { return false; }, WaitLimit(SavedFileWaitMs)) == WaitEnd::Done;
 }
 
 } // namespace

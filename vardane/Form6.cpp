@@ -286,15 +286,17 @@ void Form6::TypeIntoFileDialog(const MailProgram& k, WindowHandle compose, const
         PauseWithEvents(0.5);
         // Typed without bringing the dialog forward first; only when the
         // keyboard could not be had is it brought forward and tried again.
-        while (!typePath(dialog, path, keysBefore, keysAfter)) {
-            if (abandoned(false))
-                return;
-            if (limit.expired())
-                return TimeUp(QStringLiteral("its window \"%1\" could not be brought to the front.")
-                                  .arg(QString::fromStdString(k.fileDialogTitle)));
-            BringToFront(dialog);
-            PauseWithEvents(0.5);
-        }
+        bool typed = typePath(dialog, path, keysBefore, keysAfter);
+        if (!typed && !GoesOn(Until([&] { return typed; },
+                                    [&] {
+                                        BringToFront(dialog);
+                                        PauseWithEvents(0.5);
+                                        typed = typePath(dialog, path, keysBefore, keysAfter);
+                                    },
+                                    abandonedHere, limit),
+                              QStringLiteral("its window \"%1\" could not be brought to the front.")
+                                  .arg(QString::fromStdString(k.fileDialogTitle))))
+            return;
     }
 
     // Done once the file dialog has closed; the user may still be working in
@@ -383,35 +385,45 @@ void Form6::FillFileChooser(ControlledWindow dialog, const std::function<bool()>
     // The path goes into the chooser's location field as it stands, then its
     // button takes it once the chooser has read it (a file manager's once
     // Enter has chosen the file the field names).
-    WaitLimit limit;
+    const WaitLimit limit;
+    const auto abandonedHere = [] { return abandoned(false); };
     Result accepted = Result::notYet({});
     bool chosen = !chosenByEnter;
-    while (!accepted.isDone()) {
-        if (abandoned(false))
-            return;
-        if (accepted.isFailed() || limit.expired())
-            return TimeUp(QStringLiteral("its window to choose a file did not take the file."));
-        if (EnterFileName(dialog, path).isDone()) {
-            if (!chosen) {
-                const Result entered = ChooseTypedFile(dialog);
-                accepted = entered.isFailed() ? entered : accepted;
-                chosen = entered.isDone();
-            }
-            // Enter may also have taken the file and closed the chooser.
-            while (chosen && !abandoned(false) &&
-                   (accepted = chosenByEnter && !stillOpen()
-                                   ? Result::done()
-                                   : AcceptFileChooser(dialog, targets::FileChooserAccept))
-                           .kind == Result::Kind::NotYet &&
-                   !limit.expired())
-                ProcessPendingEvents();
-        }
-        ProcessPendingEvents();
-    }
+    // Enter may also have taken the file and closed the chooser.
+    const auto accept = [&] {
+        return chosenByEnter && !stillOpen()
+                   ? Result::done()
+                   : AcceptFileChooser(dialog, targets::FileChooserAccept);
+    };
+    const WaitEnd end =
+        Until([&] { return accepted.kind != Result::Kind::NotYet; },
+              [&] {
+                  if (!EnterFileName(dialog, path).isDone())
+                      return;
+                  if (!chosen) {
+                      const Result entered = ChooseTypedFile(dialog);
+                      accepted = entered.isFailed() ? entered : accepted;
+                      chosen = entered.isDone();
+                  }
+                  // The button, pressed as soon as it answers (greyed until the
+                  // chooser has read the field), without the path entered again.
+                  if (chosen)
+                      Until(
+                          [&] {
+                              return !abandonedHere() &&
+                                     (accepted = accept()).kind != Result::Kind::NotYet;
+                          },
+                          [] {}, abandonedHere, limit);
+              },
+              abandonedHere, limit);
+    if (end == WaitEnd::Abandoned || (!accepted.isDone() && abandonedHere()))
+        return;
+    if (!accepted.isDone())
+        return TimeUp(QStringLiteral("its window to choose a file did not take the file."));
 
     // Done once the chooser has closed.
-    Until([&] { return !stillOpen(); }, [] {}, [] { return abandoned(false); }, Limit::None);
-    if (!abandoned(false))
+    Until([&] { return !stillOpen(); }, [] {}, abandonedHere, Limit::None);
+    if (!abandonedHere())
         ShowAttached();
 }
 

@@ -90,13 +90,18 @@ void SetVoiceFolder(const QString& folder)
 WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
               const std::function<bool()>& abandon, Limit limit)
 {
-    const WaitLimit clock;
+    return Until(done, step, abandon, WaitLimit(limit));
+}
+
+WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
+              const std::function<bool()>& abandon, const WaitLimit& limit)
+{
     for (;;) {
         if (done())
             return WaitEnd::Done;
         if (abandon())
             return WaitEnd::Abandoned;
-        if (limit == Limit::Outside && clock.expired())
+        if (limit.expired())
             return WaitEnd::TimeUp;
         step();
         automation::ProcessPendingEvents();

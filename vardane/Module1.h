@@ -59,18 +59,6 @@ void SetOutsideWaitLimitMs(int ms); // tests shorten it
 // How long the recorder may take to write the saved file once its dialog closed.
 constexpr int SavedFileWaitMs = 5000;
 
-// Measures one wait against the outside-window limit.
-class WaitLimit
-{
-public:
-    WaitLimit() { m_clock.start(); }
-    bool expired() const { return m_clock.elapsed() > OutsideWaitLimitMs(); }
-    void restart() { m_clock.restart(); }
-
-private:
-    QElapsedTimer m_clock;
-};
-
 // How one wait of a road ended: what it waited for was seen, another window
 // abandoned the road, or the time allowed ran out.
 enum class WaitEnd { Done, Abandoned, TimeUp };
@@ -79,12 +67,34 @@ enum class Limit {
     Outside // OutsideWaitLimitMs
 };
 
+// The time one or more waits may take, from when it was made.
+class WaitLimit
+{
+public:
+    explicit WaitLimit(Limit limit = Limit::Outside) : m_limit(limit) { m_clock.start(); }
+    // A limit of its own (a file being written, say).
+    explicit WaitLimit(qint64 ms) : m_ownMs(ms) { m_clock.start(); }
+    bool expired() const
+    {
+        if (m_ownMs >= 0)
+            return m_clock.elapsed() > m_ownMs;
+        return m_limit == Limit::Outside && m_clock.elapsed() > OutsideWaitLimitMs();
+    }
+
+private:
+    QElapsedTimer m_clock;
+    Limit m_limit = Limit::None;
+    qint64 m_ownMs = -1;
+};
+
 // One wait of a road: while `done` is false and `abandon` is false, one pass
 // of `step` (a look-up and the keys that depend on it) and one pass over
 // pending events, which keeps every window answering. Time up when the limit
-// runs out first.
+// runs out first: one of its own, or one that the waits of a step share.
 WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
               const std::function<bool()>& abandon, Limit limit = Limit::Outside);
+WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
+              const std::function<bool()>& abandon, const WaitLimit& limit);
 
 // One step of a road that types into another program's window. On every
 // pass `target` looks the window up and `taken` tells whether what the keys
