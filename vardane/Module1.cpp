@@ -28,8 +28,6 @@
 #include <QWindow>
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 // Resources of a static library are registered by hand.
@@ -99,7 +97,7 @@ WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& st
     for (;;) {
         if (done())
             return WaitEnd::Done;
-        if (abandon())
+        if (abandon() || Ending())
             return WaitEnd::Abandoned;
         if (limit.expired())
             return WaitEnd::TimeUp;
@@ -333,10 +331,20 @@ void EndProgram()
         g_endProgram();
         return;
     }
-    // Waits may be running in nested event loops; none of them must get
-    // another pass, and nothing is kept between runs, so leave at once.
-    std::fflush(nullptr);
-    std::_Exit(0);
+    // Waits may be running, one inside another (a button pressed during a
+    // wait runs its handler there): none of them takes another step, and
+    // each returns at its next look, down to the event loop, which then
+    // ends.
+    automation::Automation::instance().Stop();
+    for (auto& f : g_forms)
+        if (f)
+            f->hide();
+    QCoreApplication::exit(0);
+}
+
+bool Ending()
+{
+    return automation::Automation::installed() && automation::Automation::instance().stopped();
 }
 
 void setEndProgramHandler(std::function<void()> handler)

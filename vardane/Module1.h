@@ -87,7 +87,8 @@ private:
     qint64 m_ownMs = -1;
 };
 
-// One wait of a road: while `done` is false and `abandon` is false, one pass
+// One wait of a road: while `done` is false and `abandon` is false (nor the
+// program ending), one pass
 // of `step` (a look-up and the keys that depend on it) and one pass over
 // pending events, which keeps every window answering. Time up when the limit
 // runs out first: one of its own, or one that the waits of a step share.
@@ -162,9 +163,12 @@ QWidget* existingForm(int n);
 // Destroys every window and forgets the voice file (tests start each case afresh).
 void resetForms();
 
-// Ends the program at once, whatever waits are running; other programs'
-// windows are left as they are.
+// Ends the program: its windows go at once, every running wait ends at its
+// next pass without another step, and the event loop is left; other
+// programs' windows are left as they are.
 void EndProgram();
+// Whether the program is ending.
+bool Ending();
 // Replaces what EndProgram does (tests).
 void setEndProgramHandler(std::function<void()> handler);
 

@@ -29,5 +29,10 @@ int main(int argc, char* argv[])
     // An installed copy makes the user's voice folder on its first start.
     vardane::VoiceFolder();
     vardane::form1();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // Ended by Exit, every wait over: the windows and the connections to the
+    // desktop go while the application still stands.
+    vardane::resetForms();
+    automation::Automation::install(nullptr);
+    return code;
 }

@@ -94,7 +94,7 @@ WindowHandle Automation::FindWindowLike(const WindowQuery& query)
 
 int Automation::BringToFront(WindowHandle window)
 {
-    return window && m_backend->bringToFront(window).isDone() ? 1 : 0;
+    return window && !m_stopped && m_backend->bringToFront(window).isDone() ? 1 : 0;
 }
 
 int Automation::IsWindowShown(WindowHandle window)
@@ -114,7 +114,7 @@ bool Automation::HoldsKeyboard(WindowHandle window)
 
 void Automation::RestoreWindow(WindowHandle window)
 {
-    if (window)
+    if (window && !m_stopped)
         m_backend->restoreWindow(window);
 }
 
@@ -149,13 +149,15 @@ bool Automation::IsControlledWindowOpen(ControlledWindow window)
 
 bool Automation::RaiseControlledWindow(ControlledWindow window)
 {
-    return window && m_controls && m_controls->raise(window);
+    return window && m_controls && !m_stopped && m_controls->raise(window);
 }
 
 Result Automation::WorkControl(ControlledWindow window, const ControlQuery& control)
 {
     if (!window || !m_controls)
         return Result::failed("no window");
+    if (m_stopped)
+        return Result::failed("ending");
     return m_controls->workControl(window, control);
 }
 
@@ -163,6 +165,8 @@ Result Automation::EnterFileName(ControlledWindow chooser, const QString& path)
 {
     if (!chooser || !m_controls)
         return Result::failed("no window");
+    if (m_stopped)
+        return Result::failed("ending");
     return m_controls->enterFileName(chooser, utf8(path));
 }
 
@@ -170,6 +174,8 @@ Result Automation::AcceptFileChooser(ControlledWindow chooser, const ControlQuer
 {
     if (!chooser || !m_controls)
         return Result::failed("no window");
+    if (m_stopped)
+        return Result::failed("ending");
     return m_controls->acceptFileChooser(chooser, button);
 }
 
@@ -177,6 +183,8 @@ Result Automation::ChooseTypedFile(ControlledWindow chooser)
 {
     if (!chooser || !m_controls)
         return Result::failed("no window");
+    if (m_stopped)
+        return Result::failed("ending");
     return m_controls->chooseTypedFile(chooser);
 }
 
@@ -187,7 +195,7 @@ Result Automation::WorkControls(ControlledWindow window, const std::vector<Contr
     QElapsedTimer sinceWorked;
     sinceWorked.start();
     for (std::size_t next = 0; next < controls.size();) {
-        if (abandon())
+        if (abandon() || m_stopped)
             return Result::failed("abandoned");
         if (expired())
             return Result::notYet(controls[next].name);
@@ -245,6 +253,8 @@ bool Automation::keyboardFreeForOthers(WindowHandle target)
 
 bool Automation::SendKeystrokes(WindowHandle target, const QString& keys, KeyMode mode)
 {
+    if (m_stopped)
+        return false;
     const auto text = u32(keys);
     std::vector<KeyStroke> strokes;
     if (mode == KeyMode::Literal) {
@@ -268,11 +278,13 @@ bool Automation::SendKeystrokes(WindowHandle target, const QString& keys, KeyMod
 
 bool Automation::ActivateByTitle(const QString& title)
 {
-    return m_backend->activateByTitle(utf8(title));
+    return !m_stopped && m_backend->activateByTitle(utf8(title));
 }
 
 qint64 Automation::StartProgram(const QString& fileName)
 {
+    if (m_stopped)
+        return 0;
     QString program;
     const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()), fileName);
     if (beside.isFile() && beside.isExecutable())
@@ -289,11 +301,13 @@ qint64 Automation::StartProgram(const QString& fileName)
 
 bool Automation::OpenDocument(QWidget*, const QString& file, const QString&)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    return !m_stopped && QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 void Automation::ShowMessage(const QString& text)
 {
+    if (m_stopped)
+        return;
     QMessageBox box(QMessageBox::NoIcon, messageTitle(), text, QMessageBox::Ok);
     box.exec();
 }
@@ -332,7 +346,7 @@ void Automation::PauseWithEvents(double seconds)
     clock.start();
     m_pausesAsked += seconds;
     const qint64 limitNs = static_cast<qint64>(seconds * 1e9);
-    while (clock.nsecsElapsed() <= limitNs) {
+    while (clock.nsecsElapsed() <= limitNs && !m_stopped) {
         beforePass();
         const qint64 leftMs = (limitNs - clock.nsecsElapsed()) / 1000000 + 1;
         waitForEvents(static_cast<int>(std::min<qint64>(leftMs, 10)));

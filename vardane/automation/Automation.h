@@ -109,6 +109,13 @@ public:
     // subtracts to see the time spent beyond them.
     double pausesAskedSeconds() const { return m_pausesAsked; }
 
+    // The program is ending: from here on nothing reaches another program
+    // (no keys, no control worked, no window raised, no program started), no
+    // message is shown, and pauses end at once, so that each running wait
+    // ends at its next pass and the event loop is left normally.
+    void Stop() { m_stopped = true; }
+    bool stopped() const { return m_stopped; }
+
     WindowSystem& backend() { return *m_backend; }
     Controls* controls() { return m_controls.get(); }
 
@@ -133,6 +140,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     double m_pausesAsked = 0;
     bool m_keysToOwnWindows = false;
+    bool m_stopped = false;
     bool m_toldUnsupported = false;
 };
 
