@@ -20,9 +20,6 @@
 
 namespace vardane::flow {
 
-// Once the program is ending, a handler that goes on after its waits have
-// ended shows nothing more.
-
 namespace {
 
 bool shown(int form)
@@ -35,15 +32,11 @@ bool shown(int form)
 
 void MessageBegun()
 {
-    if (Ending())
-        return;
     form6().Command2->setEnabled(true);
 }
 
 void ShowInstructions()
 {
-    if (Ending())
-        return;
     form2().show();
 }
 
@@ -54,16 +47,12 @@ bool InstructionsUp()
 
 void RecordingStopped()
 {
-    if (Ending())
-        return;
     form2().hide();
     form3().show();
 }
 
 void BrowseVoiceFiles(const QString& folder)
 {
-    if (Ending())
-        return;
     Form4& browser = form4();
     browser.SetDir1(folder);
     browser.show();
@@ -74,31 +63,23 @@ void BrowseVoiceFiles(const QString& folder)
 
 void BrowserLeft()
 {
-    if (Ending())
-        return;
     form4().hide();
     form1().show();
 }
 
 void VoiceFileChosen()
 {
-    if (Ending())
-        return;
     form4().hide();
     form6().show();
 }
 
 void ShowAbout()
 {
-    if (Ending())
-        return;
     form10().show();
 }
 
 void GiveUp(const QString& message)
 {
-    if (Ending())
-        return;
     automation::ShowMessage(message);
     form1().ShowAgain();
     for (int n : {2, 3})
@@ -108,16 +89,12 @@ void GiveUp(const QString& message)
 
 void MessageDiscarded()
 {
-    if (Ending())
-        return;
     form1().ShowAgain();
     form2().hide();
 }
 
 void ShowPleaseWait()
 {
-    if (Ending())
-        return;
     form5().ShowUntilMainWindow();
 }
 
@@ -128,8 +105,6 @@ bool MainWindowUp()
 
 void MessageSaved()
 {
-    if (Ending())
-        return;
     form9().ShowNotice();
     form6().show();
 }
@@ -141,16 +116,12 @@ bool SavedNoticeUp()
 
 void EndSavedNotice()
 {
-    if (Ending())
-        return;
     if (auto* notice = static_cast<Form9*>(existingForm(9)))
         notice->EndNotice();
 }
 
 void SavedNoticeOver()
 {
-    if (Ending())
-        return;
     form6().show();
     form9().hide();
 }
@@ -172,31 +143,23 @@ bool AttachAbandoned(bool withMainWindow)
 
 void ShowAttachedNotices()
 {
-    if (Ending())
-        return;
     form7().show();
     form8().show();
 }
 
 void EndAttachedNotice()
 {
-    if (Ending())
-        return;
     form8().hide();
     form6().Timer1->stop();
 }
 
 void ShowNoComposeNotice()
 {
-    if (Ending())
-        return;
     form11().show();
 }
 
 void StartOverFromAttach()
 {
-    if (Ending())
-        return;
     EndSavedNotice();
     form6().hide();
     form3().hide();
@@ -208,8 +171,6 @@ void StartOverFromAttach()
 
 void StartOverAfterAttached()
 {
-    if (Ending())
-        return;
     form7().hide();
     form5().ShowUntilMainWindow();
     form3().hide();
@@ -222,8 +183,6 @@ void StartOverAfterAttached()
 
 void WindowClosed()
 {
-    if (Ending())
-        return;
     for (int n = 1; n <= 11; ++n)
         if (shown(n))
             return;

@@ -180,6 +180,12 @@ void Form1::About_Click()
     flow::ShowAbout();
 }
 
+void Form1::setVisible(bool visible)
+{
+    if (!visible || !Ending())
+        QMainWindow::setVisible(visible);
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     // The main window's close box ends the program, as Exit does.

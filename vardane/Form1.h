@@ -21,6 +21,8 @@ public:
     void StartRecording();
     // Back in its place and shown, as at the end of every road.
     void ShowAgain();
+    // Not shown again once the program is ending, as the other windows.
+    void setVisible(bool visible) override;
 
     QLabel* Picture1;
     QLabel* Label2;

@@ -63,8 +63,9 @@ bool savedFileArrives(const QString& path)
         const QFileInfo file(path);
         return file.isFile() && file.size() > 0;
     };
-    return Until(
-               written, [] {}, [] { return false; }, WaitLimit(SavedFileWaitMs)) == WaitEnd::Done;
+    const WaitEnd end = Until(
+        written, [] {}, [] { return false; }, WaitLimit(SavedFileWaitMs));
+    return end == WaitEnd::Done;
 }
 
 } // namespace

@@ -88,10 +88,10 @@ private:
 };
 
 // One wait of a road: while `done` is false and `abandon` is false (nor the
-// program ending), one pass
-// of `step` (a look-up and the keys that depend on it) and one pass over
-// pending events, which keeps every window answering. Time up when the limit
-// runs out first: one of its own, or one that the waits of a step share.
+// program ending), one pass of `step` (a look-up and the keys that depend on
+// it) and one pass over pending events, which keeps every window answering.
+// Time up when the limit runs out first: one of its own, or one that the
+// waits of a step share.
 WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,
               const std::function<bool()>& abandon, Limit limit = Limit::Outside);
 WaitEnd Until(const std::function<bool()>& done, const std::function<void()>& step,

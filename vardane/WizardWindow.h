@@ -12,6 +12,9 @@ class WizardWindow : public QWidget
     Q_OBJECT
 public:
     explicit WizardWindow(const char* objectName);
+    // Once the program is ending, a handler that goes on after its waits
+    // have ended shows no window again.
+    void setVisible(bool visible) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
