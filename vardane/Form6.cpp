@@ -252,9 +252,9 @@ void Form6::TypeIntoFileDialog(const MailProgram& k, WindowHandle compose, const
     const QStringList keysAfter = keyGroups(k.keysAfterPath);
     const auto abandonedHere = [] { return abandoned(false); };
 
-    // Type the path into it. A file chooser of a kind found by class whose
-    // controls its program offers takes the path without keys, so without
-    // pauses.
+    // The file dialog: the path typed into it. A file chooser of a kind found
+    // by class whose controls its program offers takes the path without keys,
+    // so without pauses.
     WindowHandle dialog = 0;
     ControlledWindow chooser = 0;
     const WaitLimit limit;
